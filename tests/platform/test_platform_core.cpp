@@ -1,0 +1,90 @@
+// Listings, paths, the GBK codec and the date clock.
+
+#include "platform/date_text.h"
+#include "platform/file_helpers.h"
+#include "platform/gbk_codec.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kinoleaf;
+
+class TestPlatformCore : public QObject {
+    Q_OBJECT
+private slots:
+    void naturalOrder() {
+        QStringList names = {"img10.jpg", "img2.jpg", "IMG1.jpg", "img1.jpg", "a.png",
+                             "img02.jpg", "B.png", "img1.JPG"};
+        sortNatural(names);
+        // digits by value, then case-insensitive, ties by exact name
+        QCOMPARE(names, QStringList({"a.png", "B.png", "IMG1.jpg", "img1.JPG", "img1.jpg",
+                                     "img2.jpg", "img02.jpg", "img10.jpg"}));
+        QVERIFY(naturalLess("9", "10"));
+        QVERIFY(naturalLess("x99999999999999999999", "x100000000000000000000"));
+        QVERIFY(!naturalLess("a", "a"));
+    }
+
+    void listingHasOrdinaryVisibleFilesOnly() {
+        QTemporaryDir tmp;
+        test::writeBytes(tmp.path(), "2.jpg", "x");
+        test::writeBytes(tmp.path(), "10.jpg", "x");
+        test::writeBytes(tmp.path(), ".hidden.jpg", "x");
+        QDir(tmp.path()).mkdir("sub.jpg");
+        bool ok = false;
+        QCOMPARE(listFiles(tmp.path(), &ok), QStringList({"2.jpg", "10.jpg"}));
+        QVERIFY(ok);
+        QCOMPARE(listSubfolders(tmp.path()), QStringList({"sub.jpg"}));
+        listFiles(tmp.filePath("missing"), &ok);
+        QVERIFY(!ok);
+        QVERIFY(plainFileExists(tmp.filePath("2.jpg")));
+        QVERIFY(!plainFileExists(tmp.filePath("sub.jpg")));
+        QVERIFY(!plainFileExists(QString()));
+        QVERIFY(folderExists(tmp.filePath("sub.jpg")));
+    }
+
+    void joinNeverDoublesTheSeparator() {
+        const QString sep = QDir::separator();
+        QCOMPARE(joinPath("/a/b", "c.txt"), "/a/b" + sep + "c.txt");
+        QCOMPARE(joinPath("/", "c.txt"), QString("/c.txt"));
+        QCOMPARE(joinPath("/a/", "c.txt"), QString("/a/c.txt"));
+        // An empty name gives a path that ends in the separator.
+        QVERIFY(joinPath("/a", "").endsWith(sep));
+    }
+
+    void moveNeverReplaces() {
+        QTemporaryDir tmp;
+        const QString a = test::writeBytes(tmp.path(), "a", "A");
+        const QString b = test::writeBytes(tmp.path(), "b", "B");
+        QVERIFY(!moveFileNoReplace(a, b));
+        QCOMPARE(test::readBytes(b), QByteArray("B"));
+        QVERIFY(moveFileNoReplace(a, tmp.filePath("c")));
+        QCOMPARE(test::readBytes(tmp.filePath("c")), QByteArray("A"));
+    }
+
+    void gbkRoundTripAndLosses() {
+        const QString text = QStringLiteral("故事开始了 :a€");
+        const QByteArray bytes = gbk::encode(text);
+        QCOMPARE(bytes.toHex(), QByteArray("b9cacac2bfaacabcc1cb203a6180"));
+        QCOMPARE(gbk::decode(bytes), text);
+        QCOMPARE(gbk::unrepresentable(text), QString());
+        const QString emoji = QStringLiteral("a😀b😀ק");
+        QCOMPARE(gbk::unrepresentable(emoji), QStringLiteral("😀ק"));
+        // Broken sequences decode to something, never throw or stop.
+        QVERIFY(!gbk::decode(QByteArray("\x81\xff\xfe", 3)).isEmpty());
+    }
+
+    void datesComeFromTheClock() {
+        setClock([] { return QDate(2026, 12, 8); });
+        QCOMPARE(today(), QDate(2026, 12, 8));
+        QCOMPARE(fileNameDateText(today()), QString("2026-12-08"));
+        QVERIFY(!fileNameDateText(today()).contains(u'/'));
+        QVERIFY(!shortDateText(today()).isEmpty());
+        setClock({});
+        QCOMPARE(today(), QDate::currentDate());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatformCore)
+#include "test_platform_core.moc"

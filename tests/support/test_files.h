@@ -1,0 +1,22 @@
+#pragma once
+// Small helpers for tests that work on real temporary folders.
+
+#include <QByteArray>
+#include <QColor>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace kinoleaf::test {
+
+// Writes raw bytes to dir/name (creating dir); returns the full path.
+QString writeBytes(const QString& dir, const QString& name, const QByteArray& bytes);
+QByteArray readBytes(const QString& path);
+// Encodes text as GBK (lines are the caller's: put CR LF in yourself).
+QByteArray gbkBytes(const QString& text);
+// Writes a small solid-colour image; the format follows the extension
+// (jpg, png, bmp, gif fall back to png data when the writer lacks gif).
+QString writeImage(const QString& dir, const QString& name, QSize size = {8, 6},
+                   QColor color = Qt::red);
+
+} // namespace kinoleaf::test
