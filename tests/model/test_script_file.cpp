@@ -1,0 +1,140 @@
+// Reading and writing the script file, byte for byte.
+
+#include "model/script_file.h"
+#include "platform/gbk_codec.h"
+#include "support/test_files.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace kinoleaf;
+using test::gbkBytes;
+
+
+class TestScriptFile : public QObject {
+    Q_OBJECT
+private slots:
+    void readRules_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("empty line skipped, last line without end")
+            << gbkBytes("a.jpg :x\r\n\r\nb.jpg") << QStringList{"a.jpg :x", "b.jpg"};
+        QTest::newRow("lone LF stays in the row")
+            << QByteArray("a.jpg\nb.jpg\n") << QStringList{"a.jpg\nb.jpg\n"};
+        QTest::newRow("lone CR ends a line")
+            << QByteArray("a\rb\r\nc\r") << QStringList{"a", "b", "c"};
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "b"};
+        QTest::newRow("LF after CR LF starts the next row")
+            << QByteArray("a\r\n\nb\r\n") << QStringList{"a", "\nb"};
+        QTest::newRow("spaces kept") << QByteArray("  a.jpg :x  \r\n") << QStringList{"  a.jpg :x  "};
+        QTest::newRow("chinese") << gbkBytes("0001.jpg :故事开始了\r\n0002.jpg\r\n")
+                                 << QStringList{"0001.jpg :故事开始了", "0002.jpg"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+    }
+    void readRules() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, rows);
+        QTemporaryDir tmp;
+        const auto r = script::read(test::writeBytes(tmp.path(), script::kFileName, bytes));
+        QVERIFY(r.ok);
+        QCOMPARE(r.rows, rows);
+        // the text-level splitter follows the same rules
+        QCOMPARE(script::splitRows(gbk::decode(bytes)), rows);
+    }
+
+    void brokenBytesDoNotStopTheLoad() {
+        QTemporaryDir tmp;
+        // a lead byte right before CR, and bytes no GBK sequence uses
+        QByteArray bytes("a.jpg :\x81\r\nb.jpg :\xff\xff\r\nc.jpg\r\n");
+        const auto r = script::read(test::writeBytes(tmp.path(), "s.txt", bytes));
+        QVERIFY(r.ok);
+        QCOMPARE(r.rows.size(), 3);
+        QVERIFY(r.rows[0].startsWith("a.jpg :"));
+        QVERIFY(r.rows[1].startsWith("b.jpg :"));
+        QCOMPARE(r.rows[2], QString("c.jpg"));
+    }
+
+    void missingFileIsReported() {
+        const auto r = script::read("/nonexistent/folder/ReelsketchScript.txt");
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.isEmpty());
+    }
+
+    void roundTripIsByteForByte() {
+        QTemporaryDir tmp;
+        const QByteArray original = gbkBytes("0001.jpg :他终于回来了 :真的\r\n0002.jpg\r\n  x.png : \r\n");
+        const QString path = test::writeBytes(tmp.path(), script::kFileName, original);
+        const auto r = script::read(path);
+        QVERIFY(r.ok);
+        QVERIFY(script::write(path, r.rows).ok);
+        QCOMPARE(test::readBytes(path), original);
+    }
+
+    void lossyCases() {
+        // empty lines dropped, a lone CR becomes CR LF, a final line end added
+        QTemporaryDir tmp;
+        const QString path = test::writeBytes(tmp.path(), script::kFileName, "a\r\r\nb\rc");
+        const auto r = script::read(path);
+        QVERIFY(script::write(path, r.rows).ok);
+        QCOMPARE(test::readBytes(path), QByteArray("a\r\nb\r\nc\r\n"));
+    }
+
+    void writing() {
+        QCOMPARE(script::serialize({}), QByteArray());
+        QCOMPARE(script::serialize({"", "a.jpg :", ""}), QByteArray("a.jpg :\r\n"));
+        QCOMPARE(script::serialize({"a.jpg :你"}), gbkBytes("a.jpg :你\r\n"));
+        QTemporaryDir tmp;
+        const QString path = test::writeBytes(tmp.path(), script::kFileName, "old\r\n");
+        QVERIFY(script::write(path, {}).ok);
+        QCOMPARE(QFileInfo(path).size(), 0);
+        // no temporary file is left behind
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{script::kFileName});
+    }
+
+    void writeIntoMissingFolderFails() {
+        const auto w = script::write("/nonexistent/folder/ReelsketchScript.txt", {"a"});
+        QVERIFY(!w.ok);
+        QVERIFY(!w.error.isEmpty());
+    }
+
+#ifdef Q_OS_LINUX
+    void failedWriteKeepsTheOldFile() {
+        // A file-size limit makes the write fail part-way even for root.
+        QTemporaryDir tmp;
+        const QByteArray old = gbkBytes("a.jpg :旧的\r\n");
+        const QString path = test::writeBytes(tmp.path(), script::kFileName, old);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        const auto w = script::write(path, QStringList(2000, QStringLiteral("page.jpg :很长的解说")));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(!w.ok);
+        QCOMPARE(test::readBytes(path), old);
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{script::kFileName});
+    }
+#endif
+
+    void unsavableCharactersAreNamed() {
+        QCOMPARE(script::unsavableCharacters({"a.jpg :好", "b.jpg"}), QString());
+        QCOMPARE(script::unsavableCharacters({"a.jpg :😀", "b.jpg :😀ω"}), QStringLiteral("😀"));
+    }
+
+    void newImagesMatchExactly() {
+        const QStringList rows = {"1.jpg :一", "2.jpg", "3.jpg :三", "A.JPG :x"};
+        const QStringList files = {"1.jpg", "2.jpg", "4.jpg", "a.jpg", "notes.txt", "b.jpg.bak",
+                                   script::kFileName};
+        QCOMPARE(script::imagesNotInRows(rows, files), QStringList({"4.jpg", "a.jpg"}));
+        QCOMPARE(script::imagesNotInRows({}, {"x.PNG"}), QStringList({"x.PNG"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScriptFile)
+#include "test_script_file.moc"
