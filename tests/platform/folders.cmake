@@ -1,0 +1,2 @@
+kinoleaf_test(test_volumes test_volumes.cpp LIBS kinoleaf_folders)
+kinoleaf_test(test_folder_lists test_folder_lists.cpp LIBS kinoleaf_folders)
