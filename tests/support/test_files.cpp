@@ -7,6 +7,11 @@
 #include <QImageWriter>
 #include <QStringEncoder>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace kinoleaf::test {
 
 QString writeBytes(const QString& dir, const QString& name, const QByteArray& bytes) {
@@ -40,5 +45,26 @@ QString writeImage(const QString& dir, const QString& name, QSize size, QColor c
     if (!img.save(path, fmt.constData())) qFatal("cannot write image %s", qPrintable(path));
     return path;
 }
+
+#ifdef Q_OS_UNIX
+FileSizeLimit::FileSizeLimit(long long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_saved = static_cast<long long>(limit.rlim_cur);
+    std::signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending the process
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_saved);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+#else
+FileSizeLimit::FileSizeLimit(long long) {}
+FileSizeLimit::~FileSizeLimit() {}
+#endif
 
 } // namespace kinoleaf::test

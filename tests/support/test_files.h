@@ -19,4 +19,17 @@ QByteArray gbkBytes(const QString& text);
 QString writeImage(const QString& dir, const QString& name, QSize size = {8, 6},
                    QColor color = Qt::red);
 
+// While alive, no file of this process may grow past the given size: a
+// write beyond it fails part-way, as on a full disk, even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    long long m_saved = -1;
+};
+
 } // namespace kinoleaf::test
