@@ -1,0 +1,269 @@
+// Showing pages, typing intros, stepping with buttons and keys, saving.
+
+#include "editor/IntroTextBox.h"
+#include "editor_fixture.h"
+#include "model/script_file.h"
+#include "platform/aic_alpha_image.h"
+#include "platform/dir_list_box.h"
+#include "support/test_files.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMimeData>
+#include <QListWidget>
+#include <QPushButton>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+
+using namespace kinoleaf;
+using namespace kinoleaf::test;
+
+namespace {
+const QString kBase = QStringLiteral("Kinoleaf制作器 v1.0 ");
+const QString kUnsavedTitle = QStringLiteral("Kinoleaf制作器 v1.0  (未保存)");
+const QString kNoNext = QStringLiteral("没有下一页了");
+const QString kNoPrev = QStringLiteral("没有上一页了");
+} // namespace
+
+class TestPageEditing : public QObject {
+    Q_OBJECT
+private slots:
+    void showingPagesMarksOnlyNonEmptyChanges() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg", "2.jpg", "3.jpg"},
+                           QStringList{"1.jpg :一", "2.jpg", "3.jpg :三"}));
+        QVERIFY(!f.wnd->editedThisMovie);
+        // a page without intro after one with text: row rewritten, no mark
+        f.wnd->setSelectedRow(1);
+        QCOMPARE(f.rows()[1], QString("2.jpg :"));
+        QCOMPARE(f.intro()->toPlainText(), QString());
+        QVERIFY(!f.wnd->editedThisMovie);
+        QCOMPARE(f.wnd->windowTitle(), kBase);
+        // a page whose intro differs from the box counts as a change
+        f.wnd->setSelectedRow(2);
+        QVERIFY(f.wnd->editedThisMovie);
+        QCOMPARE(f.wnd->windowTitle(), kUnsavedTitle);
+        QCOMPARE(f.rows()[2], QStringLiteral("3.jpg :三"));
+        // the marker is added once
+        f.wnd->setSelectedRow(0);
+        QCOMPARE(f.wnd->windowTitle(), kUnsavedTitle);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void userClickOnARowShowsIt() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :一", "2.jpg :二"});
+        f.open(dir);
+        QListWidget* list = f.list();
+        const QRect r = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(f.wnd->selectedRow(), 1);
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/2.jpg");
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void editingTheIntro() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :ab"}));
+        f.typeIntro(QStringLiteral("好"));
+        QCOMPARE(f.rows()[0], QStringLiteral("1.jpg :ab好"));
+        QCOMPARE(f.wnd->windowTitle(), kUnsavedTitle);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void emptyingTheBoxDoesNotMark() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :ab"}));
+        f.intro()->setFocus();
+        f.intro()->selectAll();
+        QTest::keyClick(f.intro(), Qt::Key_Delete);
+        QCOMPARE(f.rows()[0], QString("1.jpg :"));
+        QVERIFY(!f.wnd->editedThisMovie);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void lineBreaksBecomeSpaces() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg"}));
+        f.intro()->setFocus();
+        auto* mime = new QMimeData;
+        mime->setText(QStringLiteral("x\r\ny"));
+        QApplication::clipboard()->setMimeData(mime);
+        f.intro()->paste();
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("x  y"));
+        QCOMPARE(f.rows()[0], QStringLiteral("1.jpg :x  y"));
+        // Enter is CR LF: two spaces
+        QTest::keyClick(f.intro(), Qt::Key_Return);
+        QCOMPARE(f.rows()[0], QStringLiteral("1.jpg :x  y  "));
+        QVERIFY(!f.intro()->toPlainText().contains(u'\n'));
+        // typing goes on where the caret was
+        f.intro()->moveCursor(QTextCursor::Start);
+        QTest::keyClick(f.intro(), Qt::Key_Right);
+        QTest::keyClick(f.intro(), Qt::Key_Return);
+        QTest::keyClicks(f.intro(), "z");
+        QCOMPARE(f.rows()[0], QStringLiteral("1.jpg :x  z  y  "));
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void typingWithNoRowChangesNoRow() {
+        EditorFixture f;
+        f.typeIntro("x");
+        QVERIFY(f.wnd->editedThisMovie);
+        QCOMPARE(f.list()->count(), 0);
+        // and a save with no folder is refused, not written to some root
+        f.dialogs.expectMessage();
+        f.wnd->BtnSave->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.wnd->editedThisMovie);
+    }
+
+    void stepping() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg", "2.jpg", "3.jpg"}));
+        f.wnd->BtnNextPage->click();
+        QCOMPARE(f.wnd->selectedRow(), 1);
+        f.wnd->BtnNextPage->click();
+        f.dialogs.expectMessage(kNoNext);
+        f.wnd->BtnNextPage->click();
+        QCOMPARE(f.wnd->selectedRow(), 2);
+        f.wnd->BtnPrePage->click();
+        f.wnd->BtnPrePage->click();
+        f.dialogs.expectMessage(kNoPrev);
+        f.wnd->BtnPrePage->click();
+        QCOMPARE(f.wnd->selectedRow(), 0);
+        // with no row selected, next selects the first and previous refuses
+        f.wnd->setSelectedRow(-1);
+        f.dialogs.expectMessage(kNoPrev);
+        f.wnd->BtnPrePage->click();
+        f.wnd->BtnNextPage->click();
+        QCOMPARE(f.wnd->selectedRow(), 0);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void shiftArrows() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :abc", "2.jpg :def"}));
+        // a button passes arrows on as focus moves, so send to whoever has focus
+        auto press = [](Qt::Key key, Qt::KeyboardModifiers mods) {
+            QTest::keyClick(QApplication::focusWidget(), key, mods);
+        };
+        f.wnd->BtnSave->setFocus();
+        f.dialogs.expectMessage(kNoPrev);
+        press(Qt::Key_Left, Qt::ShiftModifier);
+        press(Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(f.wnd->selectedRow(), 1);
+        f.dialogs.expectMessage(kNoNext);
+        press(Qt::Key_Right, Qt::ShiftModifier);
+        VERIFY_DIALOGS(f.dialogs);
+
+        // plain arrows, or Shift with Ctrl, do nothing in the window
+        press(Qt::Key_Left, Qt::NoModifier);
+        press(Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
+        QCOMPARE(f.wnd->selectedRow(), 1);
+
+        // in the intro box the page changes and the key still selects text
+        f.intro()->setFocus();
+        f.intro()->moveCursor(QTextCursor::End);
+        QTest::keyClick(f.intro(), Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(f.wnd->selectedRow(), 0);
+        QVERIFY(f.intro()->textCursor().hasSelection());
+
+        // the lists keep their own keys, even when their value matches nothing
+        for (QWidget* w : {static_cast<QWidget*>(f.list()), static_cast<QWidget*>(f.wnd->FilePathList)}) {
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Right, Qt::ShiftModifier);
+            QCOMPARE(f.wnd->selectedRow(), 0);
+        }
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void missingAndBrokenImages() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一", "gone.jpg :二", "bad.jpg :三", " :空"});
+        test::writeBytes(dir, "bad.jpg", "this is no image");
+        f.open(dir);
+        // missing: message, old picture stays, box enabled with this intro
+        f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        f.wnd->setSelectedRow(1);
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        QVERIFY(f.intro()->isEnabled());
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
+        // undecodable: message, box disabled and keeping its text
+        f.dialogs.expectMessage(QStringLiteral("无效的图片地址"));
+        f.wnd->setSelectedRow(2);
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(!f.intro()->isEnabled());
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
+        // an empty image name counts as missing
+        f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        f.wnd->setSelectedRow(3);
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.intro()->isEnabled());
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("空"));
+    }
+
+    void saving() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :一"});
+        f.open(dir);
+        f.typeIntro("x");
+        f.dialogs.expectMessage(QStringLiteral("保存脚本成功！"));
+        f.wnd->BtnSave->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->windowTitle(), kBase);
+        QVERIFY(!f.wnd->editedThisMovie);
+        QCOMPARE(test::readBytes(dir + "/ReelsketchScript.txt"), test::gbkBytes("1.jpg :一x\r\n2.jpg\r\n"));
+        // showing the next page rewrites its row; a later save writes it
+        f.wnd->setSelectedRow(1);
+        QCOMPARE(f.rows()[1], QString("2.jpg :"));
+        f.wnd->setSelectedRow(0);
+        QCOMPARE(f.wnd->windowTitle(), kUnsavedTitle);
+    }
+
+    void charactersGbkCannotHold() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一"});
+        f.open(dir);
+        f.intro()->setFocus();
+        f.intro()->moveCursor(QTextCursor::End);
+        f.intro()->insertPlainText(QStringLiteral("😀"));
+        f.dialogs.expectYesNo(Answer::No);
+        f.wnd->BtnSave->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.dialogs.shown().last().text.contains(QStringLiteral("😀")));
+        QVERIFY(f.wnd->editedThisMovie);
+        QCOMPARE(test::readBytes(dir + "/ReelsketchScript.txt"), test::gbkBytes("1.jpg :一\r\n"));
+        f.dialogs.expectYesNo(Answer::Yes).expectMessage(QStringLiteral("保存脚本成功！"));
+        f.wnd->BtnSave->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(test::readBytes(dir + "/ReelsketchScript.txt"), test::gbkBytes("1.jpg :一?\r\n"));
+    }
+
+#ifdef Q_OS_LINUX
+    void failedSaveKeepsFileAndState() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一"});
+        f.open(dir);
+        f.intro()->setFocus();
+        f.intro()->insertPlainText(QString(5000, QChar(u'长')));
+        f.dialogs.expectMessage();
+        {
+            const test::FileSizeLimit limit(1024);
+            f.wnd->BtnSave->click();
+        }
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.dialogs.shown().last().text.contains(QStringLiteral("保存脚本失败")));
+        QCOMPARE(test::readBytes(dir + "/ReelsketchScript.txt"), test::gbkBytes("1.jpg :一\r\n"));
+        QVERIFY(f.wnd->editedThisMovie);
+        QCOMPARE(f.wnd->windowTitle(), kUnsavedTitle);
+        QCOMPARE(f.rows()[0].size(), 5008);
+    }
+#endif
+};
+
+QTEST_MAIN(TestPageEditing)
+#include "test_page_editing.moc"
