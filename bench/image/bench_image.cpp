@@ -122,7 +122,7 @@ void benchPages(const QString& label, const QStringList& pages) {
                 qPrintable(label), median(unseen), maximum(unseen), qlonglong(pages.size()), median(paints));
 
     // Stepping like a reader: forward to the end and back, pausing on each page.
-    for (int pauseMs : {300, 100}) {
+    for (int pauseMs : {300, 100, 30}) {
         box = std::make_unique<aicAlphaImage>(nullptr, std::make_shared<PreviewCache>());
         box->resize(kBox);
         box->show();

@@ -4,7 +4,6 @@
 // first. The key carries the file's modification time and size, so a file
 // changed on disk misses and is decoded again.
 
-#include <QDateTime>
 #include <QHash>
 #include <QImage>
 #include <QMutex>
