@@ -380,36 +380,24 @@ int PicMovieWnd::LoadImageList(const QString& folder) {
     removeAllRows();
     m_currentImageName = QStringLiteral("nil");
     m_currentIntro = QStringLiteral("nil");
-    int count = 0;
-    QStringList names;
-    for (const QString& name : listFiles(folder)) {
-        if (!isImageFileName(name)) continue;
-        names.append(name);
-        ++count;
-        m_loading->Advance(count, progress::kLoadTotal);
-    }
-    appendRows(names);
-    m_loading->Finish();
-    if (count > 0) {
-        ShowLogMessage(QStringLiteral(">o< 载入图片列表成功，共计[%1]张图片").arg(count));
-        if (ListMoviePics->count() > 0) setSelectedRow(0);
-    }
-    m_loading->close();
-    return count;
+    QStringList names = listFiles(folder);
+    names.removeIf([](const QString& name) { return !isImageFileName(name); });
+    return appendFoundImages(names, QStringLiteral(">o< 载入图片列表成功，共计[%1]张图片"));
 }
 
 int PicMovieWnd::AddNewImages(const QString& folder) {
     m_currentIntro = QStringLiteral("nil");
-    const QStringList added = script::imagesNotInRows(rows(), listFiles(folder));
-    int count = 0;
-    for (qsizetype i = 0; i < added.size(); ++i) {
-        ++count;
-        m_loading->Advance(count, progress::kLoadTotal);
-    }
-    appendRows(added);
+    return appendFoundImages(script::imagesNotInRows(rows(), listFiles(folder)),
+                             QStringLiteral(">o< 发现新图片，共计[%1]张图片"));
+}
+
+int PicMovieWnd::appendFoundImages(const QStringList& names, const QString& logMessage) {
+    const int count = static_cast<int>(names.size());
+    for (int done = 1; done <= count; ++done) m_loading->Advance(done, progress::kLoadTotal);
+    appendRows(names);
     m_loading->Finish();
     if (count > 0) {
-        ShowLogMessage(QStringLiteral(">o< 发现新图片，共计[%1]张图片").arg(count));
+        ShowLogMessage(logMessage.arg(count));
         if (ListMoviePics->count() > 0) setSelectedRow(0);
     }
     m_loading->close();

@@ -103,6 +103,9 @@ private:
     void ReadCurrentRow();
     int LoadImageList(const QString& folder);
     int AddNewImages(const QString& folder);
+    // Appends image rows, counting them on the progress bar; when there
+    // were any, tells how many and shows the first page. Returns the count.
+    int appendFoundImages(const QStringList& names, const QString& logMessage);
     // Yes saves (false when that save failed), No goes on, Cancel stops.
     enum class Guard { Proceed, Stop };
     Guard askToSaveBeforeLeaving();

@@ -14,6 +14,10 @@ class QPlainTextEdit;
 
 namespace kinoleaf::test {
 
+inline const QString kBase = QStringLiteral("Kinoleaf制作器 v1.0 ");
+inline const QString kUnsavedTitle = QStringLiteral("Kinoleaf制作器 v1.0  (未保存)");
+inline const QString kQuestion = QStringLiteral("图解脚本未保存，是否保存？");
+
 struct EditorFixture {
     EditorFixture();
     ~EditorFixture();

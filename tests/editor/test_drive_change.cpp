@@ -13,7 +13,6 @@ using namespace kinoleaf;
 using namespace kinoleaf::test;
 
 namespace {
-const QString kQuestion = QStringLiteral("图解脚本未保存，是否保存？");
 const QString kDeviceFault = QStringLiteral("O_O 设备无法读取咧");
 
 struct DriveFixture : EditorFixture {

@@ -20,11 +20,6 @@
 using namespace kinoleaf;
 using namespace kinoleaf::test;
 
-namespace {
-const QString kBase = QStringLiteral("Kinoleaf制作器 v1.0 ");
-const QString kUnsavedTitle = QStringLiteral("Kinoleaf制作器 v1.0  (未保存)");
-const QString kQuestion = QStringLiteral("图解脚本未保存，是否保存？");
-} // namespace
 
 class TestFolderLoading : public QObject {
     Q_OBJECT

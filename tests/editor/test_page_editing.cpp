@@ -21,8 +21,6 @@ using namespace kinoleaf;
 using namespace kinoleaf::test;
 
 namespace {
-const QString kBase = QStringLiteral("Kinoleaf制作器 v1.0 ");
-const QString kUnsavedTitle = QStringLiteral("Kinoleaf制作器 v1.0  (未保存)");
 const QString kNoNext = QStringLiteral("没有下一页了");
 const QString kNoPrev = QStringLiteral("没有上一页了");
 } // namespace
