@@ -182,9 +182,11 @@ std::shared_ptr<JsonList> Reader::ParseArray(std::int32_t& position) {
             appendError(failure, u": ", excerpt(position));
             return list;
         }
-        // Only an invalid literal reads nothing; it has written its error line,
-        // and reading it again would never end.
-        if (position == before) return list;
+        // Only an invalid literal reads nothing inside the text; it has written
+        // its error line, and reading it again would never end. At the end of
+        // the text the empty value is kept, and the next turn reports the
+        // missing "]": a reply cut off after a comma must not pass as clean.
+        if (position == before && at(position) >= 0) return list;
         list->append(std::move(value));
     }
 }

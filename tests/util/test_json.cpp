@@ -148,6 +148,15 @@ private slots:
         QCOMPARE(v.count(), 1);
         QVERIFY(v.item(1).isEmpty());
         QCOMPARE(JSON::ParserErrors(), QStringLiteral("Missing ']': [7\r\n"));
+        // Cut off right after a comma: an empty value, then the missing bracket.
+        v = JSON::Parse(u"[,");
+        QCOMPARE(v.count(), 1);
+        QVERIFY(v.item(1).isEmpty());
+        QCOMPARE(JSON::ParserErrors(), QStringLiteral("Missing ']': [,\r\n"));
+        v = JSON::Parse(u"{'list':[1, ");
+        QCOMPARE(v[QStringLiteral("list")].count(), 2);
+        QCOMPARE(JSON::ParserErrors(), QStringLiteral("Missing ']': {'list':[1, \r\n"
+                                                      "Missing '}': {'list':[1, \r\n"));
     }
 
     void strings() {

@@ -38,9 +38,12 @@ private slots:
         ScriptedDialogs d;
         d.expectMessage(QStringLiteral("Invalid JSON"));
         d.expectMessage(QStringLiteral("Missing ']': ['a'\r\n"));
+        d.expectMessage(QStringLiteral("Missing ']': ['a',\r\n"));
         cJSONScript s;
         QCOMPARE(s.Eval(QStringLiteral("nothing")), QString());
         QCOMPARE(s.Eval(QStringLiteral("['a'")), QString());
+        // cut off after a comma: reported, nothing runs
+        QCOMPARE(s.Eval(QStringLiteral("['a',")), QString());
         VERIFY_DIALOGS(d);
         QCOMPARE(d.shown().at(0).title, QStringLiteral("Parser Error"));
         QCOMPARE(d.shown().at(0).icon, MsgIcon::Exclamation);
