@@ -1,22 +1,29 @@
 #include "model/script_file.h"
 
 #include "model/page_row.h"
+#include "platform/file_errors.h"
+#include "platform/file_helpers.h"
 #include "platform/gbk_codec.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QSet>
 
+#include <cerrno>
+
 namespace kinoleaf::script {
 
 QStringList splitRows(const QString& text) {
     QStringList rows;
     const qsizetype n = text.size();
+    // A file without any CR was made or edited on a system that ends lines
+    // with LF alone: one row a line. Any CR keeps the rule of CR line ends.
+    const char16_t end = text.contains(u'\r') ? u'\r' : u'\n';
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] != u'\r') continue;
+        if (text[i] != end) continue;
         if (i > start) rows.append(text.mid(start, i - start));
-        if (i + 1 < n && text[i + 1] == u'\n') ++i;
+        if (end == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
         start = i + 1;
     }
     if (start < n) rows.append(text.mid(start));
@@ -39,47 +46,50 @@ QByteArray serialize(const QStringList& rows) {
 ReadResult read(const QString& path) {
     ReadResult result;
     QFile f(path);
+    errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
-        result.error = f.errorString();
+        result.error = fileErrorReason(f, errno);
         return result;
     }
+    errno = 0;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
-        result.error = f.errorString();
+        result.error = fileErrorReason(f, errno);
         return result;
     }
-    // CR and LF never occur inside a GBK double-byte character, so cutting
-    // the bytes into lines first keeps a broken sequence from swallowing a
-    // line end.
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i <= n; ++i) {
-        if (i < n && bytes[i] != '\r') continue;
-        if (i > start) result.rows.append(gbk::decode(bytes.mid(start, i - start)));
-        if (i + 1 < n && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
+    // One decoder for the whole file: a double-byte character cut off by a
+    // line end then shows as a replacement character instead of vanishing,
+    // so a save asks before it writes the row differently.
+    result.rows = splitRows(gbk::decode(bytes));
     result.ok = true;
     return result;
 }
 
 WriteResult write(const QString& path, const QStringList& rows) {
     WriteResult result;
+    // QSaveFile gives a folder in the way no system error of its own.
+    if (folderExists(path)) {
+        result.error = fileErrorReason(EISDIR);
+        return result;
+    }
     QSaveFile f(path);
     // Unbuffered, so a short write shows here: a buffered write that fails
     // only at commit can be lost and the truncated file committed.
+    errno = 0;
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        result.error = f.errorString();
+        result.error = fileErrorReason(f, errno);
         return result;
     }
     const QByteArray bytes = serialize(rows);
+    errno = 0;
     if (f.write(bytes) != bytes.size()) {
-        result.error = f.errorString();
+        result.error = fileErrorReason(f, errno);
         f.cancelWriting();
         return result;
     }
+    errno = 0;
     if (f.error() != QFileDevice::NoError || !f.commit()) {
-        result.error = f.errorString();
+        result.error = fileErrorReason(f, errno);
         return result;
     }
     result.ok = true;

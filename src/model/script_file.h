@@ -11,6 +11,7 @@ inline const QString kFileName = QStringLiteral("ReelsketchScript.txt");
 
 // Lines end at CR or CR LF; a lone LF stays in the row; empty lines are
 // skipped; nothing is trimmed; a last line without an end still counts.
+// A text without any CR has LF line ends instead.
 QStringList splitRows(const QString& text);
 // Every non-empty row followed by CR LF, GBK-encoded; no rows, no bytes.
 QByteArray serialize(const QStringList& rows);
@@ -18,7 +19,7 @@ QByteArray serialize(const QStringList& rows);
 struct ReadResult {
     bool ok = false;
     QStringList rows;
-    QString error;  // why the file could not be read, when !ok
+    QString error;  // why the file could not be read (in Chinese), when !ok
 };
 ReadResult read(const QString& path);
 

@@ -10,7 +10,12 @@ constexpr const char* kName = "GBK";
 
 QString decode(const QByteArray& bytes) {
     QStringDecoder dec(kName);
-    return dec.decode(bytes);
+    QString text = dec.decode(bytes);
+    // The decoder holds a sequence cut off at the end as unfinished and
+    // would drop it; a final LF completes it into a replacement character.
+    text += dec.decode(QByteArrayView("\n", 1));
+    text.chop(1);
+    return text;
 }
 
 QByteArray encode(const QString& text) {

@@ -7,7 +7,8 @@
 
 namespace kinoleaf::gbk {
 
-// Invalid byte sequences become U+FFFD; decoding never fails.
+// Invalid byte sequences, a sequence cut off at the end included, become
+// U+FFFD; decoding never fails.
 QString decode(const QByteArray& bytes);
 // Characters GBK cannot hold become '?', as the ANSI writers do.
 QByteArray encode(const QString& text);

@@ -20,8 +20,10 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("empty line skipped, last line without end")
             << gbkBytes("a.jpg :x\r\n\r\nb.jpg") << QStringList{"a.jpg :x", "b.jpg"};
-        QTest::newRow("lone LF stays in the row")
-            << QByteArray("a.jpg\nb.jpg\n") << QStringList{"a.jpg\nb.jpg\n"};
+        QTest::newRow("lone LF stays in the row of a file with CR")
+            << QByteArray("a.jpg\nb.jpg\r\n") << QStringList{"a.jpg\nb.jpg"};
+        QTest::newRow("a file without CR has LF line ends")
+            << gbkBytes("a.jpg :一\n\nb.jpg\nc.jpg") << QStringList{"a.jpg :一", "b.jpg", "c.jpg"};
         QTest::newRow("lone CR ends a line")
             << QByteArray("a\rb\r\nc\r") << QStringList{"a", "b", "c"};
         QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "b"};
@@ -45,20 +47,29 @@ private slots:
 
     void brokenBytesDoNotStopTheLoad() {
         QTemporaryDir tmp;
-        // a lead byte right before CR, and bytes no GBK sequence uses
-        QByteArray bytes("a.jpg :\x81\r\nb.jpg :\xff\xff\r\nc.jpg\r\n");
+        // a lead byte right before CR, bytes no GBK sequence uses, and a lead
+        // byte cut off by the end of the file
+        QByteArray bytes("a.jpg :\x81\r\nb.jpg :\xff\xff\r\nc.jpg\xb9");
         const auto r = script::read(test::writeBytes(tmp.path(), "s.txt", bytes));
         QVERIFY(r.ok);
         QCOMPARE(r.rows.size(), 3);
-        QVERIFY(r.rows[0].startsWith("a.jpg :"));
-        QVERIFY(r.rows[1].startsWith("b.jpg :"));
-        QCOMPARE(r.rows[2], QString("c.jpg"));
+        // nothing vanishes: each broken sequence stands as a replacement
+        // character, which a save names as a character it cannot hold
+        QCOMPARE(r.rows[0], QStringLiteral("a.jpg :\uFFFD"));
+        QVERIFY(r.rows[1].startsWith("b.jpg :") && r.rows[1].size() > 7);
+        QCOMPARE(r.rows[2], QStringLiteral("c.jpg\uFFFD"));
+        QCOMPARE(script::unsavableCharacters(r.rows), QStringLiteral("\uFFFD"));
     }
 
-    void missingFileIsReported() {
-        const auto r = script::read("/nonexistent/folder/ReelsketchScript.txt");
+    void failuresAreExplainedInChinese() {
+        auto r = script::read("/nonexistent/folder/ReelsketchScript.txt");
         QVERIFY(!r.ok);
-        QVERIFY(!r.error.isEmpty());
+        QCOMPARE(r.error, QStringLiteral("文件或文件夹不存在"));
+        QTemporaryDir tmp;
+        QVERIFY(QDir(tmp.path()).mkdir(script::kFileName));
+        const QString inTheWay = QDir(tmp.path()).filePath(script::kFileName);
+        QCOMPARE(script::write(inTheWay, {"a"}).error, QStringLiteral("同名的文件夹挡在那里"));
+        QVERIFY(!script::read(inTheWay).ok);
     }
 
     void roundTripIsByteForByte() {
@@ -116,6 +127,7 @@ private slots:
             w = script::write(path, QStringList(rows, QStringLiteral("page.jpg :很长的解说")));
         }
         QVERIFY(!w.ok);
+        QCOMPARE(w.error, QStringLiteral("文件太大，超过了系统允许的大小"));
         QCOMPARE(test::readBytes(path), old);
         QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{script::kFileName});
     }
