@@ -3,6 +3,7 @@
 //   bench_load_save [runs]
 
 #include "editor/LoadingWnd.h"
+#include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "model/script_file.h"
 #include "platform/dir_list_box.h"

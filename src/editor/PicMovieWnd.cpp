@@ -2,6 +2,8 @@
 
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
+#include "editor/PageListBox.h"
+#include "editor/main_layout.h"
 #include "editor/progress_math.h"
 #include "model/page_row.h"
 #include "model/script_file.h"
@@ -18,11 +20,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QScreen>
-#include <QTextCursor>
+#include <QShortcut>
 
 namespace kinoleaf {
 namespace {
@@ -30,18 +30,11 @@ namespace {
 const QString kUnsavedQuestion = QStringLiteral("图解脚本未保存，是否保存？");
 const QString kInitialIntro = QStringLiteral("吐槽些什么吧~\r\n");
 
-// The window's layout is given in twips; 15 make a pixel at 96 DPI.
-constexpr int px(int twips) { return twips / 15; }
-QRect twipRect(int l, int t, int w, int h) { return {px(l), px(t), px(w), px(h)}; }
-
-constexpr int kClientWidth = 14445, kClientHeight = 9525;
-
-// Where a control sits in the first look, and how it follows a larger window.
-struct Placement {
-    QWidget* widget;
-    QRect rect;      // in pixels
-    bool growW, growH, moveX, moveY;
-};
+// "第 12 / 300 页"; nothing while no page is selected.
+QString pagePositionText(int selected, int count) {
+    if (selected < 0 || selected >= count) return {};
+    return QStringLiteral("第 %1 / %2 页").arg(selected + 1).arg(count);
+}
 
 } // namespace
 
@@ -64,6 +57,9 @@ void PicMovieWnd::buildControls() {
     auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
         b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
+        // A click leaves the focus where it was (Shift+arrows keep paging
+        // after a click on 下一页); Tab still reaches the button.
+        b->setFocusPolicy(Qt::TabFocus);
     };
     auto line = [this](QFrame*& f, const char* name, QFrame::Shape shape) {
         f = new QFrame(this);
@@ -80,11 +76,8 @@ void PicMovieWnd::buildControls() {
     DriveSelect->setObjectName(QStringLiteral("DriveSelect"));
     FilePathList = new DirListBox(this);
     FilePathList->setObjectName(QStringLiteral("FilePathList"));
-    ListMoviePics = new QListWidget(this);
+    ListMoviePics = new PageListBox(this);
     ListMoviePics->setObjectName(QStringLiteral("ListMoviePics"));
-    ListMoviePics->setSelectionMode(QAbstractItemView::SingleSelection);
-    // One line a row: no need to lay out every row of a long script.
-    ListMoviePics->setUniformItemSizes(true);
     PicMovieImg = new aicAlphaImage(this);
     PicMovieImg->setObjectName(QStringLiteral("PicMovieImg"));
     TxtMovieIntro = new IntroTextBox(this);
@@ -114,81 +107,44 @@ void PicMovieWnd::buildControls() {
 
     Label1 = new QLabel(QStringLiteral("Label1"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label2 = new QLabel(QStringLiteral("Kinoleaf制作器 v1.0  ·  图解影片脚本编辑器"), this);
+    Label2 = new QLabel(QStringLiteral("Kinoleaf制作器 v1.0  ·  问题与建议请告诉 Kinoleaf 开发组"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("问题与建议请告诉 Kinoleaf 开发组"), this);
+    Label3 = new QLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     line(Line1, "Line1", QFrame::HLine);
     line(Line2, "Line2", QFrame::HLine);
     line(Line3, "Line3", QFrame::VLine);
 
-    setMinimumSize(px(kClientWidth), px(kClientHeight));
-    resize(px(kClientWidth), px(kClientHeight));
-    placeControls(0, 0);
+    setMinimumSize(kMainMinimumSize);
+    resize(kMainFirstSize);
+    placeControls();
 
-    connect(ListMoviePics, &QListWidget::currentRowChanged, this, [this](int) {
-        // Qt also reports row changes on clear and remove: only a user's
-        // choice of a row counts as a click.
-        if (!m_rowsChanging) ListMoviePics_Click();
-    });
-    connect(TxtMovieIntro, &QPlainTextEdit::textChanged, this, &PicMovieWnd::onIntroEdited);
-    connect(TxtMovieIntro, &IntroTextBox::rawEdit, this,
-            [this](const QString& text, int caret) { setIntroText(text, caret); });
+    connect(ListMoviePics, &PageListBox::Click, this, &PicMovieWnd::ListMoviePics_Click);
+    connect(ListMoviePics, &QListWidget::currentRowChanged, this, &PicMovieWnd::showPagePosition);
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(ListMoviePics->model(), signal, this, &PicMovieWnd::showPagePosition);
+    connect(ListMoviePics->model(), &QAbstractItemModel::modelReset, this, &PicMovieWnd::showPagePosition);
+    connect(TxtMovieIntro, &IntroTextBox::Change, this, &PicMovieWnd::TxtMovieIntro_Change);
     connect(BtnPrePage, &QPushButton::clicked, this, &PicMovieWnd::BtnPrePage_Click);
     connect(BtnNextPage, &QPushButton::clicked, this, &PicMovieWnd::BtnNextPage_Click);
     connect(BtnSave, &QPushButton::clicked, this, &PicMovieWnd::BtnSave_Click);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &PicMovieWnd::BtnSave_Click);
     connect(DriveSelect, &DriveListBox::Change, this, &PicMovieWnd::DriveSelect_Change);
     connect(FilePathList, &DirListBox::Change, this, &PicMovieWnd::FilePathList_Change);
 }
 
-void PicMovieWnd::placeControls(int dx, int dy) {
-    // The first look is the fixed layout; a larger window gives the extra
-    // room to the picture, the intro box and the page list.
-    const Placement table[] = {
-        {LabelLogMsg, twipRect(120, 240, 9495, 255), false, false, false, false},
-        {BtnLinkServer, twipRect(120, 120, 1335, 375), false, false, false, false},
-        {BtnSave, twipRect(10920, 120, 1095, 375), false, false, true, false},
-        {BtnExportTj, twipRect(12120, 120, 2175, 375), false, false, true, false},
-        {DriveSelect, twipRect(120, 720, 3495, 300), false, false, false, false},
-        {FilePathList, twipRect(120, 1080, 3495, 1770), false, false, false, false},
-        {ListMoviePics, twipRect(120, 3000, 3495, 5280), false, true, false, false},
-        {PicMovieImg, twipRect(4080, 720, 9975, 6135), true, true, false, false},
-        {Shape1, twipRect(4080, 720, 9975, 6135).adjusted(-1, -1, 1, 1), true, true, false, false},
-        {TxtMovieIntro, twipRect(4080, 6960, 9975, 1335), true, false, false, true},
-        {BtnImgCut, twipRect(120, 8520, 735, 495), false, false, false, true},
-        {BtnMovieCut, twipRect(960, 8520, 735, 495), false, false, false, true},
-        {BtnUpImg, twipRect(1800, 8520, 375, 495), false, false, false, true},
-        {BtnImgSort, twipRect(2280, 8520, 855, 495), false, false, false, true},
-        {BtnDownImg, twipRect(3240, 8520, 375, 495), false, false, false, true},
-        {BtnPrePage, twipRect(4080, 8520, 1575, 495), false, false, false, true},
-        {BtnDelPage, twipRect(5760, 8520, 1575, 495), false, false, false, true},
-        {BtnDelMorePages, twipRect(7440, 8520, 1575, 495), false, false, false, true},
-        {BtnChangePage, twipRect(9120, 8520, 1575, 495), false, false, false, true},
-        {BtnInsertPage, twipRect(10800, 8520, 1575, 495), false, false, false, true},
-        {BtnNextPage, twipRect(12480, 8520, 1575, 495), false, false, true, true},
-        {Label2, twipRect(120, 9240, 11655, 255), false, false, false, true},
-        {Label3, twipRect(8760, 9240, 5535, 255), false, false, true, true},
-        {Label1, twipRect(1680, 3000, 1095, 15), false, false, false, false},
-        {Line1, QRect(px(120), px(600) - 1, px(14160), 3), true, false, false, false},
-        {Line2, QRect(px(120), px(9120) - 1, px(14160), 3), true, false, false, true},
-        {Line3, QRect(px(3720) - 1, px(720), 3, px(8280)), false, true, false, false},
-    };
-    for (const Placement& p : table) {
-        QRect r = p.rect;
-        if (p.growW) r.setWidth(r.width() + dx);
-        if (p.growH) r.setHeight(r.height() + dy);
-        if (p.moveX) r.translate(dx, 0);
-        if (p.moveY) r.translate(0, dy);
-        p.widget->setGeometry(r);
-    }
+void PicMovieWnd::placeControls() {
+    const QHash<QString, QRect> layout = mainWindowLayout(size());
+    for (auto it = layout.begin(); it != layout.end(); ++it)
+        if (auto* w = findChild<QWidget*>(it.key(), Qt::FindDirectChildrenOnly)) w->setGeometry(it.value());
     Shape1->lower();
     Label1->lower();  // a one-pixel label under the page list, as it always sat
 }
 
 void PicMovieWnd::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    placeControls(qMax(0, width() - px(kClientWidth)), qMax(0, height() - px(kClientHeight)));
+    placeControls();
 }
 
 // ---------------------------------------------------------------- opening and closing
@@ -197,10 +153,9 @@ void PicMovieWnd::Form_Load() {
     m_baseTitle = QStringLiteral("Kinoleaf制作器 v1.0 ");
     setWindowTitle(m_baseTitle);
     // The box holds its first text before any page: no change handling yet.
-    m_introText = kInitialIntro;
     {
         const QSignalBlocker block(TxtMovieIntro);
-        TxtMovieIntro->setPlainText(QStringLiteral("吐槽些什么吧~\n"));
+        TxtMovieIntro->setText(kInitialIntro);
     }
     const QString here = QDir::currentPath();
     DriveSelect->setDrive(here);
@@ -229,8 +184,10 @@ bool PicMovieWnd::Form_Unload() {
 PicMovieWnd::Guard PicMovieWnd::askToSaveBeforeLeaving() {
     switch (dialogs().askYesNoCancel(kUnsavedQuestion)) {
     case Answer::Yes:
-        // A save that did not happen must not let the edits go.
-        if (!SaveScript()) return Guard::Stop;
+        // A save that did not happen must not let the edits go. With no
+        // folder loaded there is nothing a save could keep: after the
+        // message that says so, go on as after No.
+        if (!SaveScript()) return rootFilePath.isEmpty() ? Guard::Proceed : Guard::Stop;
         dialogs().message(QStringLiteral("图解脚本保存成功！"));
         return Guard::Proceed;
     case Answer::No:
@@ -257,29 +214,32 @@ QStringList PicMovieWnd::rows() const {
     return out;
 }
 
-int PicMovieWnd::selectedRow() const { return ListMoviePics->currentRow(); }
+int PicMovieWnd::rowCount() const { return ListMoviePics->count(); }
 
-void PicMovieWnd::setSelectedRow(int row) {
-    {
-        const QScopedValueRollback guard(m_rowsChanging, true);
-        ListMoviePics->setCurrentRow(row);
-    }
-    if (row >= 0 && row < ListMoviePics->count()) ListMoviePics_Click();
+QString PicMovieWnd::rowText(int row) const {
+    const QListWidgetItem* item = ListMoviePics->item(row);
+    return item ? item->text() : QString();
 }
 
-void PicMovieWnd::appendRows(const QStringList& newRows) {
-    const QScopedValueRollback guard(m_rowsChanging, true);
+int PicMovieWnd::selectedRow() const { return ListMoviePics->currentRow(); }
+
+void PicMovieWnd::setSelectedRow(int row) { ListMoviePics->selectRow(row); }
+
+void PicMovieWnd::replaceRows(const QStringList& newRows) {
+    ListMoviePics->clear();
     ListMoviePics->addItems(newRows);
 }
 
-void PicMovieWnd::removeAllRows() {
-    const QScopedValueRollback guard(m_rowsChanging, true);
-    ListMoviePics->clear();
+void PicMovieWnd::appendRows(const QStringList& newRows) { ListMoviePics->addItems(newRows); }
+
+void PicMovieWnd::setRowText(int row, const QString& text) {
+    if (QListWidgetItem* item = ListMoviePics->item(row)) item->setText(text);
 }
 
+void PicMovieWnd::showPagePosition() { Label3->setText(pagePositionText(selectedRow(), rowCount())); }
+
 void PicMovieWnd::ReadCurrentRow() {
-    const int row = selectedRow();
-    const QString text = row >= 0 ? ListMoviePics->item(row)->text() : QString();
+    const QString text = rowText(selectedRow());
     m_currentImageName = GetImageNameWithRowStr(text);
     m_currentIntro = GetImageIntroWithRowStr(text);
 }
@@ -356,28 +316,30 @@ void PicMovieWnd::FilePathList_Change() {
     rootFilePath = path;
     m_folderShown = path;
     if (hasScript) {
-        removeAllRows();
+        replaceRows({});
         m_loading->Prepare(QStringLiteral("载入中..."), QStringLiteral("0%"),
                            QStringLiteral("找到脚本文件，载入中..."));
         appendRows(loaded.rows);
         m_loading->setMessage(QStringLiteral("脚本文件读取完毕，检查图片..."));
         m_loading->setGreenWidth(0);
         AddNewImages(rootFilePath);
-        if (ListMoviePics->count() > 0) setSelectedRow(0);
+        if (rowCount() > 0) setSelectedRow(0);
         ShowLogMessage(QStringLiteral(">o< 找到解说脚本[") + QDir::toNativeSeparators(scriptPath) +
                        QStringLiteral("]，载入脚本成功！"));
     } else {
-        removeAllRows();
+        replaceRows({});
         m_loading->Prepare(QStringLiteral("载入中..."), QStringLiteral("0%"),
                            QStringLiteral("没有找到脚本文件，载入图片中..."));
         LoadImageList(rootFilePath);
     }
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
+    // Ready to type and to page with Shift+arrows at once.
+    if (rowCount() > 0) TxtMovieIntro->setFocus();
 }
 
 int PicMovieWnd::LoadImageList(const QString& folder) {
-    removeAllRows();
+    replaceRows({});
     m_currentImageName = QStringLiteral("nil");
     m_currentIntro = QStringLiteral("nil");
     QStringList names = listFiles(folder);
@@ -398,7 +360,7 @@ int PicMovieWnd::appendFoundImages(const QStringList& names, const QString& logM
     m_loading->Finish();
     if (count > 0) {
         ShowLogMessage(logMessage.arg(count));
-        if (ListMoviePics->count() > 0) setSelectedRow(0);
+        if (rowCount() > 0) setSelectedRow(0);
     }
     m_loading->close();
     return count;
@@ -407,7 +369,7 @@ int PicMovieWnd::appendFoundImages(const QStringList& names, const QString& logM
 // ---------------------------------------------------------------- pages
 
 QString PicMovieWnd::imagePathOfRow(int row) const {
-    return joinPath(rootFilePath, GetImageNameWithRowStr(ListMoviePics->item(row)->text()));
+    return joinPath(rootFilePath, GetImageNameWithRowStr(rowText(row)));
 }
 
 void PicMovieWnd::ListMoviePics_Click() {
@@ -415,67 +377,47 @@ void PicMovieWnd::ListMoviePics_Click() {
     const QString path = joinPath(rootFilePath, m_currentImageName);
     if (m_currentImageName.isEmpty() || !plainFileExists(path)) {
         dialogs().message(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        ShowLogMessage(m_currentImageName.isEmpty()
+                           ? QStringLiteral(">_< 这一页没有写图片文件名")
+                           : QStringLiteral(">_< 图片文件未找到[%1]").arg(QDir::toNativeSeparators(path)));
     } else if (!PicMovieImg->LoadImage_FromFile(path)) {
-        TxtMovieIntro->setEnabled(false);
-        dialogs().message(QStringLiteral("无效的图片地址"));
+        reportUnshownPicture(path, PicMovieImg->lastError());
         return;
     }
     TxtMovieIntro->setEnabled(true);
-    setIntroText(m_currentIntro);
+    TxtMovieIntro->setText(m_currentIntro);
     prefetchNeighbours(selectedRow());
+}
+
+void PicMovieWnd::reportUnshownPicture(const QString& path, const QString& reason) {
+    TxtMovieIntro->setEnabled(false);
+    dialogs().message(QStringLiteral("无效的图片地址"));
+    ShowLogMessage(QStringLiteral(">_< 图片无法显示[%1]：%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 void PicMovieWnd::prefetchNeighbours(int row) {
     QStringList next;
     for (int r : {row + 1, row - 1, row + 2})
-        if (r >= 0 && r < ListMoviePics->count()) next.append(imagePathOfRow(r));
+        if (r >= 0 && r < rowCount()) next.append(imagePathOfRow(r));
     PicMovieImg->prefetch(next);
 }
 
-void PicMovieWnd::setIntroText(const QString& text) {
-    setIntroText(text, TxtMovieIntro->textCursor().position());
-}
-
-void PicMovieWnd::setIntroText(const QString& text, int caret) {
-    if (text == m_introText) return;  // an unchanged text raises no change
-    m_introText = text;
-    m_introCaret = caret;
-    {
-        const QSignalBlocker block(TxtMovieIntro);
-        TxtMovieIntro->setPlainText(text);
-        // Line breaks turn into spaces one for one, so the caret keeps its place.
-        QTextCursor c = TxtMovieIntro->textCursor();
-        c.setPosition(qBound(0, caret, static_cast<int>(TxtMovieIntro->document()->characterCount() - 1)));
-        TxtMovieIntro->setTextCursor(c);
-    }
-    TxtMovieIntro_Change();
-}
-
-void PicMovieWnd::onIntroEdited() {
-    // The widget also reports edits that leave the text as it was.
-    const QString text = TxtMovieIntro->toPlainText();
-    if (text == m_introText) return;
-    m_introText = text;
-    m_introCaret = TxtMovieIntro->textCursor().position();
-    TxtMovieIntro_Change();
-}
-
 void PicMovieWnd::TxtMovieIntro_Change() {
-    if (!m_introText.isEmpty()) {
+    if (!TxtMovieIntro->text().isEmpty()) {
         MarkUnsaved();
-        if (m_introText.contains(u'\r'))
-            setIntroText(QString(m_introText).replace(u'\r', u' '), m_introCaret);
-        if (m_introText.contains(u'\n'))
-            setIntroText(QString(m_introText).replace(u'\n', u' '), m_introCaret);
+        // Each put-back raises this handling again for the new text.
+        if (TxtMovieIntro->text().contains(u'\r'))
+            TxtMovieIntro->setText(TxtMovieIntro->text().replace(u'\r', u' '), TxtMovieIntro->caret());
+        if (TxtMovieIntro->text().contains(u'\n'))
+            TxtMovieIntro->setText(TxtMovieIntro->text().replace(u'\n', u' '), TxtMovieIntro->caret());
     }
     const int row = selectedRow();
-    if (ListMoviePics->count() > 0 && row >= 0)
-        ListMoviePics->item(row)->setText(m_currentImageName + kRowSeparator + m_introText);
+    if (rowCount() > 0 && row >= 0) setRowText(row, m_currentImageName + kRowSeparator + TxtMovieIntro->text());
 }
 
 void PicMovieWnd::BtnPrePage_Click() {
     const int i = selectedRow();
-    if (i - 1 < 0 || ListMoviePics->count() < 1) {
+    if (i - 1 < 0 || rowCount() < 1) {
         dialogs().message(QStringLiteral("没有上一页了"));
         return;
     }
@@ -484,7 +426,7 @@ void PicMovieWnd::BtnPrePage_Click() {
 
 void PicMovieWnd::BtnNextPage_Click() {
     const int i = selectedRow();
-    if (i + 1 >= ListMoviePics->count()) {
+    if (i + 1 >= rowCount()) {
         dialogs().message(QStringLiteral("没有下一页了"));
         return;
     }
@@ -506,20 +448,26 @@ bool PicMovieWnd::eventFilter(QObject* watched, QEvent* event) {
         const bool firstDelivery = focused ? w == focused : w == this;
         if (firstDelivery && w->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
-            Form_KeyDown(key->key(), key->modifiers() & ~Qt::KeypadModifier, focused);
+            const bool paged = Form_KeyDown(key->key(), key->modifiers() & ~Qt::KeypadModifier, focused);
+            // The focused control still gets the key, except the intro box
+            // after a page change: Shift+arrow would select a character of
+            // the new page's intro, which the next keystroke overwrites.
+            return paged && focused == TxtMovieIntro;
         }
     }
-    return false;  // the focused control still gets the key
+    return false;
 }
 
-void PicMovieWnd::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift, QWidget* focused) {
-    if (shift != Qt::ShiftModifier) return;
+bool PicMovieWnd::Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift, QWidget* focused) {
+    if (shift != Qt::ShiftModifier) return false;
     for (QWidget* list : {static_cast<QWidget*>(FilePathList), static_cast<QWidget*>(DriveSelect),
                           static_cast<QWidget*>(ListMoviePics)}) {
-        if (focused && (focused == list || list->isAncestorOf(focused))) return;
+        if (focused && (focused == list || list->isAncestorOf(focused))) return false;
     }
+    const int before = selectedRow();
     if (keyCode == Qt::Key_Left) BtnPrePage_Click();
     else if (keyCode == Qt::Key_Right) BtnNextPage_Click();
+    return selectedRow() != before;
 }
 
 } // namespace kinoleaf

@@ -7,7 +7,7 @@
 
 class QFrame;
 class QLabel;
-class QListWidget;
+class QShortcut;
 class QPushButton;
 
 namespace kinoleaf {
@@ -17,6 +17,7 @@ class DirListBox;
 class DriveListBox;
 class IntroTextBox;
 class LoadingWnd;
+class PageListBox;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -35,18 +36,25 @@ public:
     // Writes the rows to the folder's script and clears the unsaved state;
     // false (after telling the user why) when nothing was written.
     bool SaveScript();
+    // --- the rows: every change to the page list goes through these ---
     // Selects a row (−1 for none) and, for a row, shows that page, as a
     // click on it does.
     void setSelectedRow(int row);
     int selectedRow() const;
     QStringList rows() const;
+    int rowCount() const;
+    QString rowText(int row) const;
+    // Replaces every row; shows no page.
+    void replaceRows(const QStringList& rows);
+    void appendRows(const QStringList& rows);
+    void setRowText(int row, const QString& text);
     QString baseTitle() const { return m_baseTitle; }
     LoadingWnd* loadingWnd() const { return m_loading; }
 
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
     DirListBox* FilePathList;
-    QListWidget* ListMoviePics;
+    PageListBox* ListMoviePics;
     aicAlphaImage* PicMovieImg;
     IntroTextBox* TxtMovieIntro;
     QLabel* LabelLogMsg;
@@ -72,12 +80,6 @@ public:
     QFrame* Line3;
     QFrame* Shape1;
 
-    // --- the intro box's text as the handlers see it ---
-    QString introText() const { return m_introText; }
-    // Sets the intro box's text; the change handling runs when it changes.
-    void setIntroText(const QString& text);
-    // The same, then puts the caret at a position (an edit's own caret).
-    void setIntroText(const QString& text, int caret);
 
 public slots:
     void ListMoviePics_Click();
@@ -97,9 +99,9 @@ private:
     void Form_Load();
     // True when the window may close (the unsaved question allows it).
     bool Form_Unload();
-    // Shift with Left or Right steps through the pages; the key goes on to
-    // the focused control either way.
-    void Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift, QWidget* focused);
+    // Shift with Left or Right steps through the pages. True when the page
+    // changed.
+    bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift, QWidget* focused);
     void ReadCurrentRow();
     int LoadImageList(const QString& folder);
     int AddNewImages(const QString& folder);
@@ -110,21 +112,17 @@ private:
     enum class Guard { Proceed, Stop };
     Guard askToSaveBeforeLeaving();
     void buildControls();
-    void placeControls(int dx, int dy);
-    void appendRows(const QStringList& rows);
-    void removeAllRows();
-    void onIntroEdited();
+    void placeControls();
     void prefetchNeighbours(int row);
     QString imagePathOfRow(int row) const;
+    void showPagePosition();
+    void reportUnshownPicture(const QString& path, const QString& reason);
 
     QString m_baseTitle;
-    QString m_introText;
-    int m_introCaret = 0;  // where the caret belongs in m_introText
     QString m_currentImageName;
     QString m_currentIntro;
     QString m_folderShown;    // the folder list's path before the user's pick
     bool m_folderChangeCancelled = false;
-    bool m_rowsChanging = false;
     LoadingWnd* m_loading;
 };
 

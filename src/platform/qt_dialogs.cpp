@@ -1,8 +1,10 @@
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace kinoleaf {
 namespace {
@@ -23,6 +25,7 @@ QWidget* owner() { return QApplication::activeWindow(); }
 
 Answer ask(const QString& text, const QString& title, QMessageBox::StandardButtons buttons) {
     QMessageBox box(QMessageBox::Question, titleOr(title), text, buttons, owner());
+    fitToTitle(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -32,8 +35,19 @@ Answer ask(const QString& text, const QString& title, QMessageBox::StandardButto
 
 } // namespace
 
+void fitToTitle(QMessageBox& box) {
+    // A box sizes itself to its text only; "没有下一页了" alone would cut
+    // the title. Room for the title in the window manager's (often bolder)
+    // font, and for the title bar's buttons.
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 160;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void QtDialogs::message(const QString& text, MsgIcon icon, const QString& title) {
     QMessageBox box(toQt(icon), titleOr(title), text, QMessageBox::Ok, owner());
+    fitToTitle(box);
     box.exec();
 }
 

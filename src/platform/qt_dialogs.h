@@ -3,9 +3,12 @@
 
 #include "platform/dialogs.h"
 
-class QWidget;
+class QMessageBox;
 
 namespace kinoleaf {
+
+// Makes a box wide enough that its title is not cut.
+void fitToTitle(QMessageBox& box);
 
 class QtDialogs final : public Dialogs {
 public:

@@ -3,6 +3,7 @@
 // controls, with every box scripted.
 
 #include "editor/IntroTextBox.h"
+#include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "support/scripted_dialogs.h"
 

@@ -39,6 +39,9 @@ private slots:
         QCOMPARE(f.wnd->size(), QSize(963, 635));
         QCOMPARE(f.wnd->PicMovieImg->geometry(), QRect(272, 48, 665, 409));
         QCOMPARE(f.wnd->BtnNextPage->geometry(), QRect(832, 568, 105, 33));
+        QCOMPARE(f.wnd->Label3->text(), QString());
+        // small enough for a 1366 x 768 screen at 125%
+        QVERIFY(f.wnd->minimumWidth() <= 1366 * 4 / 5 && f.wnd->minimumHeight() <= 550);
         for (const char* name : {"DriveSelect", "FilePathList", "ListMoviePics", "PicMovieImg",
                                  "TxtMovieIntro", "LabelLogMsg", "BtnPrePage", "BtnNextPage",
                                  "BtnSave", "BtnInsertPage", "BtnDelPage", "BtnChangePage", "BtnUpImg",
@@ -171,6 +174,19 @@ private slots:
         VERIFY_DIALOGS(f.dialogs);
         QCOMPARE(f.wnd->FilePathList->path(), shown);
         QCOMPARE(f.wnd->rootFilePath, QString());
+    }
+
+    void yesWithNoFolderLoadedGoesOn() {
+        EditorFixture f;
+        f.typeIntro("x");
+        // nothing can be saved yet: after saying so, the folder opens
+        f.dialogs.expectYesNoCancel(Answer::Yes, kQuestion).expectMessage();
+        const QString b = f.makeMovie("b", {"2.jpg"});
+        f.open(b);
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->rootFilePath, b);
+        QCOMPARE(f.rows(), QStringList({"2.jpg :"}));
+        QVERIFY(!f.wnd->editedThisMovie);
     }
 
     void closing_data() { unsavedQuestionOnFolderChange_data(); }

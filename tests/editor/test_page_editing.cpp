@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QListWidget>
 #include <QPushButton>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QtTest>
 
@@ -162,11 +163,17 @@ private slots:
         press(Qt::Key_Left, Qt::ShiftModifier | Qt::ControlModifier);
         QCOMPARE(f.wnd->selectedRow(), 1);
 
-        // in the intro box the page changes and the key still selects text
+        // in the intro box the page changes and the key selects nothing in
+        // the new page's intro; without a page change the box gets the key
         f.intro()->setFocus();
         f.intro()->moveCursor(QTextCursor::End);
         QTest::keyClick(f.intro(), Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(f.wnd->selectedRow(), 0);
+        QVERIFY(!f.intro()->textCursor().hasSelection());
+        f.typeIntro("x");
+        QCOMPARE(f.rows()[0], QStringLiteral("1.jpg :abcx"));
+        f.dialogs.expectMessage(kNoPrev);
+        QTest::keyClick(f.intro(), Qt::Key_Left, Qt::ShiftModifier);
         QVERIFY(f.intro()->textCursor().hasSelection());
 
         // the lists keep their own keys, even when their value matches nothing
@@ -176,6 +183,64 @@ private slots:
             QCOMPARE(f.wnd->selectedRow(), 0);
         }
         VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void theFirstTextEndsInCrLf() {
+        EditorFixture f;
+        // typed at its end, a character follows the two spaces of CR LF
+        f.typeIntro("x");
+        QCOMPARE(f.intro()->text(), QStringLiteral("吐槽些什么吧~  x"));
+        QCOMPARE(f.intro()->toPlainText(), QStringLiteral("吐槽些什么吧~  x"));
+    }
+
+    void emptyingTheListShowsNoPage() {
+        EditorFixture f;
+        // pages whose images are missing: any page display would show a box
+        f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        f.open(f.makeMovie("m", {}, QStringList{"a.jpg :一", "b.jpg :二", "c.jpg :三", "d.jpg"}));
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->selectedRow(), 0);
+        // however the rows go, Qt moves the selection, and that is no click
+        delete f.list()->takeItem(0);
+        delete f.list()->item(0);
+        f.list()->model()->removeRows(0, 1);
+        QCOMPARE(f.rows(), QStringList{"d.jpg"});
+        f.list()->clear();
+        QCOMPARE(f.wnd->selectedRow(), -1);
+        VERIFY_DIALOGS(f.dialogs);
+        // a row chosen by the program still shows its page
+        f.wnd->appendRows({"e.jpg :五"});
+        f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        f.list()->setCurrentRow(0);
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.intro()->text(), QStringLiteral("五"));
+    }
+
+    void keyboardFlow() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg", "2.jpg", "3.jpg"}, QStringList{"1.jpg :一"});
+        QCOMPARE(f.wnd->Label3->text(), QString());
+        f.open(dir);
+        // ready for Shift+arrows and typing at once
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.intro()));
+        QCOMPARE(f.wnd->Label3->text(), QStringLiteral("第 1 / 3 页"));
+        // a click on a button leaves the focus where it was
+        QTest::mouseClick(f.wnd->BtnNextPage, Qt::LeftButton);
+        QCOMPARE(f.wnd->selectedRow(), 1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.intro()));
+        QTest::keyClick(f.intro(), Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(f.wnd->selectedRow(), 2);
+        QCOMPARE(f.wnd->Label3->text(), QStringLiteral("第 3 / 3 页"));
+        // Ctrl+S saves as the button does
+        f.typeIntro(QStringLiteral("三"));
+        f.dialogs.expectMessage(QStringLiteral("保存脚本成功！"));
+        QTest::keyClick(f.intro(), Qt::Key_S, Qt::ControlModifier);
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(!f.wnd->editedThisMovie);
+        QCOMPARE(test::readBytes(dir + "/ReelsketchScript.txt"),
+                 test::gbkBytes("1.jpg :一\r\n2.jpg :\r\n3.jpg :三\r\n"));
+        f.list()->clear();
+        QCOMPARE(f.wnd->Label3->text(), QString());
     }
 
     void missingAndBrokenImages() {
@@ -196,6 +261,9 @@ private slots:
         VERIFY_DIALOGS(f.dialogs);
         QVERIFY(!f.intro()->isEnabled());
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
+        // the status line names the file and why
+        QVERIFY(f.wnd->LabelLogMsg->text().contains(QDir::toNativeSeparators(dir + "/bad.jpg")));
+        QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片")));
         // an empty image name counts as missing
         f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
         f.wnd->setSelectedRow(3);
