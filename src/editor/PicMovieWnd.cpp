@@ -3,6 +3,7 @@
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
+#include "editor/legacy_name_repair.h"
 #include "editor/main_layout.h"
 #include "editor/progress_math.h"
 #include "model/page_row.h"
@@ -132,6 +133,13 @@ void PicMovieWnd::buildControls() {
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &PicMovieWnd::BtnSave_Click);
     connect(DriveSelect, &DriveListBox::Change, this, &PicMovieWnd::DriveSelect_Change);
     connect(FilePathList, &DirListBox::Change, this, &PicMovieWnd::FilePathList_Change);
+    connect(FilePathList, &DirListBox::legacyFolderActivated, this,
+            [this](const QString& parent, const QByteArray& raw, const QString& decoded) {
+                const QString renamed = offerLegacyFolderRename(parent, raw, decoded);
+                if (renamed.isEmpty()) return;
+                FilePathList->refresh();
+                FilePathList->setPath(renamed);
+            });
 }
 
 void PicMovieWnd::placeControls() {
@@ -295,6 +303,9 @@ void PicMovieWnd::FilePathList_Change() {
         FilePathList->setPath(goBackTo, false);
         return;
     }
+    // Names made on Chinese Windows can't be read here: repaired first, the
+    // load sees the images and the folders under their proper names.
+    if (offerLegacyRename(path, FilePathList->listing().legacy) > 0) FilePathList->refresh();
 
     const QString scriptPath = joinPath(path, script::kFileName);
     const bool hasScript = plainFileExists(scriptPath);
@@ -342,15 +353,21 @@ int PicMovieWnd::LoadImageList(const QString& folder) {
     replaceRows({});
     m_currentImageName = QStringLiteral("nil");
     m_currentIntro = QStringLiteral("nil");
-    QStringList names = listFiles(folder);
+    QStringList names = filesOf(folder);
     names.removeIf([](const QString& name) { return !isImageFileName(name); });
     return appendFoundImages(names, QStringLiteral(">o< 载入图片列表成功，共计[%1]张图片"));
 }
 
 int PicMovieWnd::AddNewImages(const QString& folder) {
     m_currentIntro = QStringLiteral("nil");
-    return appendFoundImages(script::imagesNotInRows(rows(), listFiles(folder)),
+    return appendFoundImages(script::imagesNotInRows(rows(), filesOf(folder)),
                              QStringLiteral(">o< 发现新图片，共计[%1]张图片"));
+}
+
+QStringList PicMovieWnd::filesOf(const QString& folder) const {
+    // The folder list has just listed the folder it shows: no second listing.
+    if (folder == FilePathList->path() && FilePathList->listing().ok) return FilePathList->listing().files;
+    return listFiles(folder);
 }
 
 int PicMovieWnd::appendFoundImages(const QStringList& names, const QString& logMessage) {

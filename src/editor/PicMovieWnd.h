@@ -108,6 +108,9 @@ private:
     // Appends image rows, counting them on the progress bar; when there
     // were any, tells how many and shows the first page. Returns the count.
     int appendFoundImages(const QStringList& names, const QString& logMessage);
+    // The folder's ordinary files, from the folder list's own listing when
+    // it shows that folder.
+    QStringList filesOf(const QString& folder) const;
     // Yes saves (false when that save failed), No goes on, Cancel stops.
     enum class Guard { Proceed, Stop };
     Guard askToSaveBeforeLeaving();

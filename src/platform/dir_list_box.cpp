@@ -82,7 +82,7 @@ bool DirListBox::setPath(const QString& path, bool notify) {
     if (canonical == m_path) return true;
     m_path = canonical;
     m_lastByVolume.insert(volumeRootOf(m_path), m_path);
-    rebuildRows();
+    relist();
     if (notify) emit Change();
     return true;
 }
@@ -101,7 +101,12 @@ QString DirListBox::currentFolderOn(const QString& volumeRoot) const {
     return isAtOrBelow(folder, root) ? folder : root;
 }
 
-void DirListBox::refresh() { rebuildRows(); }
+void DirListBox::refresh() { relist(); }
+
+void DirListBox::relist() {
+    m_listing = m_path.isEmpty() ? FolderListing{} : listFolder(m_path);
+    rebuildRows();
+}
 
 void DirListBox::setVolumeSource(VolumeSource source) {
     m_source = std::move(source);
@@ -141,8 +146,29 @@ void DirListBox::rebuildRows() {
     for (int level = 0; level < chain.size(); ++level)
         addRow(openIcon, level == 0 ? root : below[level - 1], chain[level], level);
     m_currentRow = int(chain.size()) - 1;
-    for (const QString& name : listSubfolders(m_path))
-        addRow(closedIcon, name, childPath(m_path, name), int(chain.size()));
+
+    // Legacy-named folders take their place among the others by the name
+    // the user reads.
+    const int level = int(chain.size());
+    const QStringList& subfolders = m_listing.subfolders;
+    qsizetype next = 0;
+    auto addSubfoldersBefore = [&](const QString* name) {
+        for (; next < subfolders.size() && (!name || !naturalLess(*name, subfolders[next])); ++next)
+            addRow(closedIcon, subfolders[next], childPath(m_path, subfolders[next]), level);
+    };
+    QFont italic;  // only the slant: the rest follows the list's own font
+    italic.setItalic(true);
+    for (const LegacyName& legacy : m_listing.legacy) {
+        if (!legacy.isFolder) continue;
+        addSubfoldersBefore(&legacy.decoded);
+        auto* item = new QListWidgetItem(closedIcon, legacy.decoded, this);
+        item->setData(LevelRole, level);
+        item->setData(RawNameRole, legacy.raw);
+        item->setFont(italic);
+        item->setToolTip(
+            QStringLiteral("名字是 Windows 中文编码（GBK），打开时可以改成正确的名字"));
+    }
+    addSubfoldersBefore(nullptr);
 
     setCurrentRow(m_currentRow);
     scrollToItem(item(m_currentRow));
@@ -151,10 +177,18 @@ void DirListBox::rebuildRows() {
 void DirListBox::openRow(int row) {
     const QListWidgetItem* entry = item(row);
     if (!entry) return;
+    const QByteArray raw = entry->data(RawNameRole).toByteArray();
+    if (!raw.isEmpty()) {
+        // Copies: the window's handler renames and moves on, which
+        // rebuilds the rows and changes m_path under a reference.
+        const QString parent = m_path, decoded = entry->text();
+        emit legacyFolderActivated(parent, raw, decoded);
+        return;
+    }
     if (!setPath(entry->data(PathRole).toString(), true)) {
         // Gone or locked since it was listed: show what is there now.
         QApplication::beep();
-        rebuildRows();
+        relist();
     }
 }
 

@@ -1,10 +1,21 @@
 #include "platform/file_helpers.h"
 
+#include "platform/legacy_names.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#else
+#include <QDirIterator>
+#endif
 
 namespace kinoleaf {
 namespace {
@@ -33,8 +44,20 @@ int naturalCompare(const QString& a, const QString& b) {
             j = ej;
             continue;
         }
-        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
-        if (ca != cb) return ca < cb ? -1 : 1;
+        // Long shared prefixes ("IMG_", "第") are the common case in sorting.
+        if (a[i] != b[j]) {
+            const char16_t ua = a[i].unicode(), ub = b[j].unicode();
+            char16_t fa, fb;
+            if (ua < 0x80 && ub < 0x80) {
+                // ASCII folds to lower case; spares the Unicode tables.
+                fa = ua >= u'A' && ua <= u'Z' ? char16_t(ua + 32) : ua;
+                fb = ub >= u'A' && ub <= u'Z' ? char16_t(ub + 32) : ub;
+            } else {
+                fa = a[i].toCaseFolded().unicode();
+                fb = b[j].toCaseFolded().unicode();
+            }
+            if (fa != fb) return fa < fb ? -1 : 1;
+        }
         ++i;
         ++j;
     }
@@ -43,15 +66,83 @@ int naturalCompare(const QString& a, const QString& b) {
     return 0;
 }
 
-QStringList listEntries(const QString& folder, QDir::Filters filters, bool* ok) {
-    QDir dir(folder);
-    const bool readable = dir.exists() && dir.isReadable();
-    if (ok) *ok = readable;
-    if (!readable) return {};
-    QStringList names = dir.entryList(filters, QDir::NoSort);
-    sortNatural(names);
-    return names;
+#ifdef Q_OS_UNIX
+
+enum class Kind { File, Folder, Other };
+
+Kind kindOf(int dirFd, const dirent* entry) {
+#ifdef DT_UNKNOWN
+    // The entry type usually comes with the name; a stat per entry would
+    // cost more than the rest of the listing.
+    switch (entry->d_type) {
+    case DT_REG: return Kind::File;
+    case DT_DIR: return Kind::Folder;
+    case DT_LNK:
+    case DT_UNKNOWN: break;  // links count as what they point to
+    default: return Kind::Other;
+    }
+#endif
+    struct stat st;
+    if (::fstatat(dirFd, entry->d_name, &st, 0) != 0) return Kind::Other;  // broken link, or gone
+    if (S_ISREG(st.st_mode)) return Kind::File;
+    if (S_ISDIR(st.st_mode)) return Kind::Folder;
+    return Kind::Other;
 }
+
+FolderListing listNatively(const QString& folder) {
+    FolderListing out;
+    if (folder.isEmpty()) return out;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) return out;
+    const int fd = ::dirfd(dir);
+    out.ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0) out.ok = false;  // cut short: the lists are incomplete
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.') continue;  // hidden, and "." and ".."
+        const qsizetype size = qsizetype(std::strlen(name));
+        if (isValidUtf8(QByteArrayView(name, size))) {
+            const Kind kind = kindOf(fd, entry);
+            // What QFile::decodeName does: Qt 6 takes Unix file names as UTF-8.
+            if (kind == Kind::File) out.files.append(QString::fromUtf8(name, size));
+            else if (kind == Kind::Folder) out.subfolders.append(QString::fromUtf8(name, size));
+            continue;
+        }
+        QByteArray raw(name, size);
+        std::optional<QString> decoded = legacyDecodedName(raw);
+        if (!decoded) continue;
+        const Kind kind = kindOf(fd, entry);
+        if (kind != Kind::Other)
+            out.legacy.append({std::move(raw), std::move(*decoded), kind == Kind::Folder});
+    }
+    ::closedir(dir);
+    return out;
+}
+
+#else
+
+// Elsewhere names are Unicode already: no legacy names occur.
+FolderListing listWithQDir(const QString& folder) {
+    FolderListing out;
+    if (folder.isEmpty()) return out;
+    const QDir dir(folder);
+    if (!dir.exists() || !dir.isReadable()) return out;
+    out.ok = true;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        (info.isDir() ? out.subfolders : out.files).append(info.fileName());
+    }
+    return out;
+}
+
+#endif
 
 } // namespace
 
@@ -63,12 +154,28 @@ bool naturalLess(const QString& a, const QString& b) {
 
 void sortNatural(QStringList& names) { std::sort(names.begin(), names.end(), naturalLess); }
 
+FolderListing listFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+    FolderListing out = listNatively(folder);
+#else
+    FolderListing out = listWithQDir(folder);
+#endif
+    sortNatural(out.files);
+    sortNatural(out.subfolders);
+    std::sort(out.legacy.begin(), out.legacy.end(), [](const LegacyName& a, const LegacyName& b) {
+        return naturalLess(a.decoded, b.decoded);
+    });
+    return out;
+}
+
 QStringList listFiles(const QString& folder, bool* ok) {
-    return listEntries(folder, QDir::Files | QDir::NoDotAndDotDot, ok);
+    FolderListing listing = listFolder(folder);
+    if (ok) *ok = listing.ok;
+    return std::move(listing.files);
 }
 
 QStringList listSubfolders(const QString& folder) {
-    return listEntries(folder, QDir::Dirs | QDir::NoDotAndDotDot, nullptr);
+    return std::move(listFolder(folder).subfolders);
 }
 
 bool plainFileExists(const QString& path) {

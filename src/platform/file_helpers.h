@@ -2,6 +2,8 @@
 // File-system helpers shared by every window: listings in natural name
 // order, plain existence tests, path joining, and moves that never replace.
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +13,27 @@ namespace kinoleaf {
 // to letter case, and names still equal after that compare exactly.
 bool naturalLess(const QString& a, const QString& b);
 void sortNatural(QStringList& names);
+
+// A visible entry whose name isn't UTF-8 but the Windows Chinese code page
+// (GBK): no path reaches it, so it is held by its bytes until renamed.
+struct LegacyName {
+    QByteArray raw;
+    QString decoded;
+    bool isFolder = false;
+};
+
+// Everything a folder load needs from one pass over the folder. Links count
+// as what they point to; hidden entries (leading '.'), broken links, devices,
+// pipes and sockets are left out, and so are names that are neither UTF-8
+// nor clean GBK.
+struct FolderListing {
+    bool ok = false;           // false when the folder can't be read (or "")
+    QStringList files;         // ordinary files, natural order
+    QStringList subfolders;    // natural order
+    QList<LegacyName> legacy;  // files and folders, natural order of decoded
+};
+
+FolderListing listFolder(const QString& folder);
 
 // Names of the ordinary files of a folder (no folders, no hidden files),
 // in natural order. ok (when given) is false when the folder can't be read.

@@ -189,6 +189,59 @@ private slots:
         QVERIFY(!f.wnd->editedThisMovie);
     }
 
+#ifdef Q_OS_UNIX
+    void namesFromChineseWindowsAreRepaired_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void namesFromChineseWindowsAreRepaired() {
+        QFETCH(bool, yes);
+        EditorFixture f;
+        test::RawTempDir tmp;
+        const QString dir = tmp.path() + "/movie";
+        const QByteArray picture = test::readBytes(test::writeImage(dir, "1.jpg"));
+        test::writeImage(dir, QStringLiteral("重名.jpg"));
+        QVERIFY(test::makeRawFile(dir, test::gbkBytes("第二页.jpg"), picture));
+        QVERIFY(test::makeRawFile(dir, test::gbkBytes("重名.jpg"), "the other one"));
+        QVERIFY(test::makeRawFolder(dir, test::gbkBytes("第2集")));
+        test::writeBytes(dir, script::kFileName, test::gbkBytes("1.jpg :一\r\n第二页.jpg :二\r\n"));
+
+        f.dialogs.expectYesNo(yes ? Answer::Yes : Answer::No);
+        // a name that is taken stays as it was, and the report says why
+        if (yes) f.dialogs.expectMessage();
+        f.open(dir);
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.dialogs.shown()[0].text.contains(QStringLiteral("3 个")));
+        QCOMPARE(f.rows(), QStringList({"1.jpg :一", "第二页.jpg :二", "重名.jpg"}));
+        if (!yes) {
+            QVERIFY(!QFile::exists(dir + QStringLiteral("/第二页.jpg")));
+            return;
+        }
+        QVERIFY(f.dialogs.shown()[1].text.contains(QStringLiteral("重名.jpg：已经有同名的文件或文件夹")));
+        QCOMPARE(test::readBytes(dir + QStringLiteral("/第二页.jpg")), picture);
+        QCOMPARE(test::readRaw(dir, test::gbkBytes("重名.jpg")), QByteArray("the other one"));
+        QVERIFY(f.wnd->FilePathList->listing().subfolders.contains(QStringLiteral("第2集")));
+        f.wnd->setSelectedRow(1);
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + QStringLiteral("/第二页.jpg"));
+    }
+
+    void openingAFolderNamedOnChineseWindows() {
+        EditorFixture f;
+        test::RawTempDir tmp;
+        QVERIFY(test::makeRawFolder(tmp.path(), test::gbkBytes("第1集")));
+        // No at the load's question: the folder list still shows it, readable
+        f.dialogs.expectYesNo(Answer::No);
+        f.open(tmp.path());
+        QCOMPARE(f.wnd->FilePathList->listing().legacy.size(), 1);
+        // opening it asks again, for it alone
+        f.dialogs.expectYesNo(Answer::Yes);
+        emit f.wnd->FilePathList->legacyFolderActivated(tmp.path(), test::gbkBytes("第1集"), QStringLiteral("第1集"));
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->rootFilePath, tmp.path() + QStringLiteral("/第1集"));
+    }
+#endif
+
     void closing_data() { unsavedQuestionOnFolderChange_data(); }
     void closing() {
         QFETCH(int, answer);

@@ -1,6 +1,8 @@
 // The drive and folder lists driven as a user and the main window drive them.
 #include "platform/dir_list_box.h"
 #include "platform/drive_list_box.h"
+#include "platform/legacy_names.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace kinoleaf;
 
@@ -46,6 +54,8 @@ private slots:
     void changeHandlerCanPutPathBack();
     void remembersCurrentFolderPerVolume();
     void setDriveIsSilentAndUserPickEmitsOnce();
+    void listingIsTheOneTheRowsCameFrom();
+    void legacyFoldersShowReadableAndAskToBeRenamed();
 
 private:
     QString mk(const QString& sub) {
@@ -274,6 +284,91 @@ void TestFolderLists::setDriveIsSilentAndUserPickEmitsOnce() {
     QVERIFY(!box.setDrive("/usr"));
     QCOMPARE(box.drive(), volC);
     QCOMPARE(changed.count(), 2);
+}
+
+void TestFolderLists::listingIsTheOneTheRowsCameFrom() {
+    const QString dir = mk("movie");
+    mk("movie/a");
+    test::writeBytes(dir, "1.jpg", "x");
+    DirListBox list;
+    QVERIFY(list.setPath(dir, false));
+    QVERIFY(list.listing().ok);
+    QCOMPARE(list.listing().files, QStringList{"1.jpg"});
+    QCOMPARE(list.listing().subfolders, QStringList{"a"});
+
+    // Kept, not read again: later changes show only after a refresh.
+    test::writeBytes(dir, "2.jpg", "x");
+    mk("movie/b");
+    QVERIFY(list.setPath(dir, false));  // the same folder is no change
+    list.setVolumeSource(fakeVolumes());
+    QCOMPARE(list.listing().files, QStringList{"1.jpg"});
+    QCOMPARE(rowOf(list, "b"), -1);
+    list.refresh();
+    QCOMPARE(list.listing().files, (QStringList{"1.jpg", "2.jpg"}));
+    QVERIFY(rowOf(list, "b") > list.currentFolderRow());
+
+    QVERIFY(list.setPath(dir + "/a", false));
+    QVERIFY(list.listing().ok && list.listing().files.isEmpty());
+}
+
+void TestFolderLists::legacyFoldersShowReadableAndAskToBeRenamed() {
+#ifndef Q_OS_UNIX
+    QSKIP("names that aren't Unicode only occur on Unix file systems");
+#else
+    const QByteArray first = test::gbkBytes("第1集"), third = test::gbkBytes("第3集");
+    const QString dir = mk("movie");
+    const QByteArray base = QFile::encodeName(dir) + '/';
+    // Named by bytes Qt can't reach: removed the same way after the test.
+    const auto cleanup = qScopeGuard([&] {
+        for (const QByteArray& raw : {first, third, test::gbkBytes("图.jpg")})
+            ::remove((base + raw).constData());
+    });
+    mk("movie/a");
+    mk("movie/第2集");
+    QVERIFY(::mkdir((base + first).constData(), 0755) == 0);
+    QVERIFY(::mkdir((base + third).constData(), 0755) == 0);
+    const int picture =
+        ::open((base + test::gbkBytes("图.jpg")).constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(picture >= 0);
+    ::close(picture);
+
+    DirListBox list;
+    list.resize(300, 400);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(list.setPath(dir, false));
+    const int folderRow = list.currentFolderRow();
+    // Among the others by the name a user reads; a legacy file shows nowhere.
+    QCOMPARE(rowTexts(list).mid(folderRow + 1), (QStringList{"a", "第1集", "第2集", "第3集"}));
+    const QListWidgetItem* legacy = list.item(rowOf(list, "第1集"));
+    QCOMPARE(legacy->data(DirListBox::RawNameRole).toByteArray(), first);
+    QVERIFY(legacy->font().italic());
+    QVERIFY(legacy->toolTip().contains("GBK"));
+    QVERIFY(!list.item(rowOf(list, "第2集"))->font().italic());
+
+    QSignalSpy changed(&list, &DirListBox::Change);
+    QSignalSpy asked(&list, &DirListBox::legacyFolderActivated);
+    doubleClickRow(list, rowOf(list, "第1集"));
+    QCOMPARE(asked.count(), 1);
+    QCOMPARE(asked[0], (QVariantList{dir, first, QStringLiteral("第1集")}));
+    QCOMPARE(list.path(), dir);
+    QCOMPARE(changed.count(), 0);
+
+    // As the window does: rename, then open the folder by its new name,
+    // from inside the signal.
+    QString renamedTo;
+    connect(&list, &DirListBox::legacyFolderActivated, this,
+            [&](const QString& parent, const QByteArray& raw, const QString& decoded) {
+                renamedTo = renameLegacyName(parent, raw, decoded);
+                QVERIFY(list.setPath(renamedTo));
+            });
+    list.setCurrentRow(rowOf(list, "第3集"));
+    QTest::keyClick(&list, Qt::Key_Return);
+    QCOMPARE(asked.count(), 2);
+    QCOMPARE(renamedTo, dir + "/第3集");
+    QCOMPARE(list.path(), renamedTo);
+    QCOMPARE(changed.count(), 1);
+#endif
 }
 
 QTEST_MAIN(TestFolderLists)

@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace kinoleaf;
 
 class TestPlatformCore : public QObject {
@@ -24,6 +29,10 @@ private slots:
         QVERIFY(naturalLess("9", "10"));
         QVERIFY(naturalLess("x99999999999999999999", "x100000000000000000000"));
         QVERIFY(!naturalLess("a", "a"));
+        // Case folding beyond ASCII, and ASCII against the rest.
+        QStringList wide = {"Éb", "éa", "z", "Ä", "ä", "第2集", "第10集", "第一集"};
+        sortNatural(wide);
+        QCOMPARE(wide, QStringList({"z", "Ä", "ä", "éa", "Éb", "第2集", "第10集", "第一集"}));
     }
 
     void listingHasOrdinaryVisibleFilesOnly() {
@@ -42,6 +51,27 @@ private slots:
         QVERIFY(!plainFileExists(tmp.filePath("sub.jpg")));
         QVERIFY(!plainFileExists(QString()));
         QVERIFY(folderExists(tmp.filePath("sub.jpg")));
+    }
+
+    void listingTakesLinksForWhatTheyPointTo() {
+#ifndef Q_OS_UNIX
+        QSKIP("links, pipes and sockets are Unix matters");
+#else
+        QTemporaryDir tmp;
+        const QByteArray dir = QFile::encodeName(tmp.path()) + '/';
+        test::writeBytes(tmp.path(), "a.jpg", "x");
+        QDir(tmp.path()).mkdir("folder");
+        QVERIFY(::symlink("a.jpg", dir + "to-file.jpg") == 0);
+        QVERIFY(::symlink("folder", dir + "to-folder") == 0);
+        QVERIFY(::symlink("missing", dir + "broken.jpg") == 0);
+        QVERIFY(::symlink("to-file.jpg", dir + "chain.jpg") == 0);
+        QVERIFY(::mkfifo(dir + "pipe.jpg", 0644) == 0);
+        const FolderListing listing = listFolder(tmp.path());
+        QVERIFY(listing.ok);
+        QCOMPARE(listing.files, QStringList({"a.jpg", "chain.jpg", "to-file.jpg"}));
+        QCOMPARE(listing.subfolders, QStringList({"folder", "to-folder"}));
+        QVERIFY(listing.legacy.isEmpty());
+#endif
     }
 
     void joinNeverDoublesTheSeparator() {

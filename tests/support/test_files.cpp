@@ -8,8 +8,14 @@
 #include <QStringEncoder>
 
 #ifdef Q_OS_UNIX
+#include <QTemporaryDir>
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <ftw.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace kinoleaf::test {
@@ -47,6 +53,50 @@ QString writeImage(const QString& dir, const QString& name, QSize size, QColor c
 }
 
 #ifdef Q_OS_UNIX
+namespace {
+QByteArray rawPath(const QString& folder, const QByteArray& raw) {
+    return QFile::encodeName(folder) + '/' + raw;
+}
+} // namespace
+
+bool makeRawFile(const QString& folder, const QByteArray& raw, const QByteArray& content) {
+    const int fd = ::open(rawPath(folder, raw).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return ::close(fd) == 0 && written;
+}
+
+bool makeRawFolder(const QString& folder, const QByteArray& raw) {
+    return ::mkdir(rawPath(folder, raw).constData(), 0755) == 0;
+}
+
+bool rawExists(const QString& folder, const QByteArray& raw) {
+    struct stat st;
+    return ::lstat(rawPath(folder, raw).constData(), &st) == 0;
+}
+
+QByteArray readRaw(const QString& folder, const QByteArray& raw) {
+    QByteArray content;
+    const int fd = ::open(rawPath(folder, raw).constData(), O_RDONLY);
+    if (fd < 0) return "<missing>";
+    char buffer[256];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) content.append(buffer, n);
+    ::close(fd);
+    return content;
+}
+
+RawTempDir::RawTempDir() {
+    QTemporaryDir dir;
+    dir.setAutoRemove(false);
+    m_path = dir.path();
+}
+
+RawTempDir::~RawTempDir() {
+    ::nftw(QFile::encodeName(m_path).constData(),
+           [](const char* path, const struct stat*, int, FTW*) { return ::remove(path); }, 16,
+           FTW_DEPTH | FTW_PHYS);
+}
+
 FileSizeLimit::FileSizeLimit(long long bytes) {
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);

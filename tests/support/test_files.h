@@ -19,6 +19,28 @@ QByteArray gbkBytes(const QString& text);
 QString writeImage(const QString& dir, const QString& name, QSize size = {8, 6},
                    QColor color = Qt::red);
 
+#ifdef Q_OS_UNIX
+// Entries named by raw bytes (GBK, as archives from Chinese Windows leave
+// them), which Qt's paths can't reach.
+bool makeRawFile(const QString& folder, const QByteArray& raw, const QByteArray& content);
+bool makeRawFolder(const QString& folder, const QByteArray& raw);
+bool rawExists(const QString& folder, const QByteArray& raw);
+QByteArray readRaw(const QString& folder, const QByteArray& raw);  // "<missing>" when absent
+
+// A temporary folder that also goes when it holds names Qt can't reach.
+class RawTempDir {
+public:
+    RawTempDir();
+    ~RawTempDir();
+    RawTempDir(const RawTempDir&) = delete;
+    RawTempDir& operator=(const RawTempDir&) = delete;
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+#endif
+
 // While alive, no file of this process may grow past the given size: a
 // write beyond it fails part-way, as on a full disk, even for root.
 class FileSizeLimit {
