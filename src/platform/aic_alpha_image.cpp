@@ -13,7 +13,7 @@ aicAlphaImage::aicAlphaImage(QWidget* parent, std::shared_ptr<PreviewCache> cach
       loader_(std::make_unique<PreviewLoader>(
           std::move(cache), this,
           [this](const QString& path, QSize target, const PreviewResult& result) {
-              onRefitReady(path, target, result);
+              onReady(path, target, result);
           })) {}
 
 // The loader goes first, before QObject's destructor discards events posted
@@ -30,6 +30,7 @@ QSize aicAlphaImage::previewTarget() const {
 }
 
 bool aicAlphaImage::LoadImage_FromFile(const QString& path) {
+    pendingPath_.clear();
     const QSize target = previewTarget();
     const PreviewResult result = loader_->load(path, target);
     if (!result.ok()) {
@@ -37,19 +38,62 @@ bool aicAlphaImage::LoadImage_FromFile(const QString& path) {
         return false;
     }
     lastError_.clear();
-    adopt(path, target, result.image);
+    adopt(path, target, result);
     return true;
+}
+
+aicAlphaImage::ShowState aicAlphaImage::showImage(const QString& path) {
+    pendingPath_.clear();
+    const QSize target = previewTarget();
+    const std::optional<PreviewResult> now = loader_->show(path, target);
+    if (!now) {
+        pendingPath_ = path;
+        pendingTarget_ = target;
+        return ShowState::Pending;
+    }
+    if (!now->ok()) {
+        lastError_ = now->error;
+        return ShowState::Failed;
+    }
+    lastError_.clear();
+    adopt(path, target, *now);
+    return ShowState::Shown;
+}
+
+void aicAlphaImage::cancelPending() {
+    if (pendingPath_.isEmpty()) return;
+    pendingPath_.clear();
+    loader_->cancelShow();
 }
 
 void aicAlphaImage::prefetch(const QStringList& paths) {
     loader_->prefetch(paths, previewTarget());
 }
 
-void aicAlphaImage::adopt(const QString& path, QSize target, const QImage& preview) {
+void aicAlphaImage::adopt(const QString& path, QSize target, const PreviewResult& result) {
     path_ = path;
     previewTarget_ = target;
-    preview_ = preview;
+    preview_ = result.image;
+    incomplete_ = result.incomplete;
     update();
+}
+
+void aicAlphaImage::requestPending(QSize target) {
+    pendingTarget_ = target;
+    if (const std::optional<PreviewResult> now = loader_->show(pendingPath_, target))
+        finishPending(pendingPath_, target, *now);
+}
+
+void aicAlphaImage::finishPending(const QString& path, QSize target, const PreviewResult& result) {
+    pendingPath_.clear();
+    if (!result.ok()) {
+        lastError_ = result.error;
+        emit imageFailed(path, result.error);
+        return;
+    }
+    lastError_.clear();
+    adopt(path, target, result);
+    emit imageShown(path);
 }
 
 void aicAlphaImage::paintEvent(QPaintEvent*) {
@@ -68,19 +112,26 @@ void aicAlphaImage::paintEvent(QPaintEvent*) {
 void aicAlphaImage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize target = previewTarget();
-    if (path_.isEmpty() || target == previewTarget_) return;
-    if (const std::optional<QImage> hit = loader_->cached(path_, target)) {
-        adopt(path_, target, *hit);
+    if (!pendingPath_.isEmpty()) {
+        // The picture on its way is wanted at the new size instead.
+        if (target != pendingTarget_) requestPending(target);
         return;
     }
-    loader_->requestRefit(path_, target);
+    if (path_.isEmpty() || target == previewTarget_) return;
+    // A refit of the picture on screen; the old preview stays stretched
+    // until it arrives, and stays if it fails.
+    if (const std::optional<PreviewResult> now = loader_->show(path_, target); now && now->ok())
+        adopt(path_, target, *now);
 }
 
-void aicAlphaImage::onRefitReady(const QString& path, QSize target, const PreviewResult& result) {
-    // A refit for a picture or size that is no longer current is dropped; a
-    // failed one leaves the stretched old preview.
-    if (!result.ok() || path != path_ || target != previewTarget()) return;
-    adopt(path, target, result.image);
+void aicAlphaImage::onReady(const QString& path, QSize target, const PreviewResult& result) {
+    // The loader reports only the latest request; the checks guard against a
+    // size that changed without a new request.
+    if (!pendingPath_.isEmpty()) {
+        if (path == pendingPath_ && target == pendingTarget_) finishPending(path, target, result);
+        return;
+    }
+    if (result.ok() && path == path_ && target == previewTarget()) adopt(path, target, result);
 }
 
 } // namespace kinoleaf

@@ -17,24 +17,52 @@ namespace kinoleaf {
 class aicAlphaImage : public QWidget {
     Q_OBJECT
 public:
+    enum class ShowState {
+        Shown,    // on screen now (it was in the cache)
+        Pending,  // being decoded; imageShown or imageFailed follows
+        Failed,   // can't be shown; lastError() tells why
+    };
+
     explicit aicAlphaImage(QWidget* parent = nullptr,
                            std::shared_ptr<PreviewCache> cache = PreviewCache::shared());
     ~aicAlphaImage() override;
 
-    // Shows the file. False when it can't be shown; the box then keeps what
-    // it showed before and lastError() tells why.
+    // Shows the file, waiting for its decode. False when it can't be shown;
+    // the box then keeps what it showed before and lastError() tells why.
+    // Supersedes a pending showImage.
     bool LoadImage_FromFile(const QString& path);
+    // Shows the file without waiting: the old picture stays until the new
+    // one is decoded in the background, then imageShown(path) follows; a
+    // decode that fails gives imageFailed(path, reason) and leaves the old
+    // picture. Files that can't be decoded at all (missing, not a picture,
+    // too big) are told at once: Failed, with lastError() set. Shown means
+    // the cached picture is on screen already; no signal follows. A later
+    // showImage (even a failing one) or LoadImage_FromFile supersedes a
+    // pending one: its decode is cancelled and no signal comes for it.
+    ShowState showImage(const QString& path);
+    // Gives up a pending showImage: the box keeps what it shows and no
+    // signal comes for it.
+    void cancelPending();
     // Hints the pictures likely to be shown next, decoded in the background
     // at the box's size; replaces earlier hints.
     void prefetch(const QStringList& paths);
 
     QString currentPath() const { return path_; }
     QImage currentPreview() const { return preview_; }
+    // The picture on screen comes from a file that ends early (a copy or
+    // download cut short): part of it is filled in.
+    bool currentIncomplete() const { return incomplete_; }
+    // The picture a showImage is still decoding; empty when none.
+    QString pendingPath() const { return pendingPath_; }
     QString lastError() const { return lastError_; }
 
     LoaderStats loaderStats() const { return loader_->stats(); }
     // For tests and measurements: waits until no background decode is left.
     bool waitForBackgroundWork(int timeoutMs = 30000) const { return loader_->waitForIdle(timeoutMs); }
+
+signals:
+    void imageShown(const QString& path);
+    void imageFailed(const QString& path, const QString& reason);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,13 +71,20 @@ protected:
 private:
     // The contents rect in device pixels: the size previews are decoded at.
     QSize previewTarget() const;
-    void adopt(const QString& path, QSize target, const QImage& preview);
-    void onRefitReady(const QString& path, QSize target, const PreviewResult& result);
+    void adopt(const QString& path, QSize target, const PreviewResult& result);
+    // Asks the loader for the pending picture at target; reports at once
+    // when the answer is there at once.
+    void requestPending(QSize target);
+    void finishPending(const QString& path, QSize target, const PreviewResult& result);
+    void onReady(const QString& path, QSize target, const PreviewResult& result);
 
     std::unique_ptr<PreviewLoader> loader_;
     QString path_;
     QImage preview_;
     QSize previewTarget_;  // the target preview_ was made for
+    bool incomplete_ = false;
+    QString pendingPath_;
+    QSize pendingTarget_;
     QString lastError_;
 };
 

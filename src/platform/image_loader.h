@@ -1,8 +1,13 @@
 #pragma once
-// Gets previews for one picture box: the page to show now (on the calling
-// thread, from the cache when it can) and the pages likely to come next (on
-// a background thread, into the cache). A page asked for while its
-// background decode is running is waited for, never decoded twice.
+// Gets previews for one picture box: the page to show now and the pages
+// likely to come next (on a background thread, into the cache).
+//
+// The page to show is either loaded on the calling thread (load) or decoded
+// in the background and reported back (show). Only the latest request of
+// either kind counts: a newer one cancels a background decode started for an
+// older one and drops its result, so paging quickly never waits on pages
+// already left behind. A page asked for while its prefetch is running takes
+// that decode over, never decodes it twice.
 
 #include "platform/preview_cache.h"
 #include "platform/preview_decoder.h"
@@ -12,14 +17,19 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kinoleaf {
 
 struct LoaderStats {
     int cacheHits = 0;            // shown straight from the cache
     int decodedHere = 0;          // decoded on the calling thread
-    int waitedForBackground = 0;  // took a background decode that was running
-    int decodedInBackground = 0;
+    int waitedForBackground = 0;  // a load took over a background decode that was running
+    int decodedInBackground = 0;  // background decodes that ran to the end
+    int prefetchesStarted = 0;    // hints whose decode began
+    int showsStarted = 0;         // background decodes begun for a show
+    int showsAdopted = 0;         // shows that took over a running prefetch of their picture
+    int cancelled = 0;            // background decodes stopped part-way, their result dropped
 };
 
 // Waits until every background decode of every picture box has finished.
@@ -27,37 +37,42 @@ bool waitForImageWorkers(int timeoutMs);
 
 class PreviewLoader {
 public:
-    // Results of requestRefit go to onReady, run on receiver's thread and only
-    // while receiver (and this loader) exist.
+    // Results of show go to onReady, run on receiver's thread and only while
+    // receiver (and this loader) exist and the show is still the latest request.
     using ReadyHandler = std::function<void(const QString& path, QSize target, const PreviewResult&)>;
 
     PreviewLoader(std::shared_ptr<PreviewCache> cache, QObject* receiver, ReadyHandler onReady);
-    // Drops what is queued; a decode already running finishes on its own and
-    // only fills the cache.
+    // Drops what is queued and cancels the decode of a show. A prefetch
+    // already running finishes on its own and only fills the cache.
     ~PreviewLoader();
     PreviewLoader(const PreviewLoader&) = delete;
     PreviewLoader& operator=(const PreviewLoader&) = delete;
 
-    // Blocks until the preview is there. Also cancels a pending refit: the
-    // caller is moving on to another picture.
+    // Blocks until the preview is there. Supersedes an earlier show.
     PreviewResult load(const QString& path, QSize target);
-    std::optional<QImage> cached(const QString& path, QSize target) const;
+    // Supersedes earlier requests. Returns the result at once when the
+    // preview is cached (ok) or the file can't be decoded at all, as
+    // probeImage tells (not ok). Otherwise returns nothing and the result
+    // comes to onReady: from a decode that starts now on a thread of its own,
+    // or from a running prefetch of the same picture.
+    std::optional<PreviewResult> show(const QString& path, QSize target);
+    // Drops the latest show: nothing is reported for it.
+    void cancelShow();
+    std::optional<CachedPreview> cached(const QString& path, QSize target) const;
 
-    // Replaces the queued hints: the newest hint is what the user is about to see.
+    // Replaces the queued hints: the newest hint is what the user is about to
+    // see. A running prefetch no longer hinted (and not taken over by a show)
+    // is cancelled.
     void prefetch(const QStringList& paths, QSize target);
-    // Decodes in the background and reports to onReady; replaces an earlier
-    // refit that has not started.
-    void requestRefit(const QString& path, QSize target);
 
     LoaderStats stats() const;
-    // True when nothing is queued or running (before the timeout).
+    // True when nothing is queued or running (before the timeout), cancelled
+    // decodes still winding down included.
     bool waitForIdle(int timeoutMs) const;
 
     struct State;
 
 private:
-    void startRunnerLocked();
-
     std::shared_ptr<State> state_;
 };
 

@@ -24,12 +24,12 @@ std::shared_ptr<PreviewCache> PreviewCache::shared() {
     return cache;
 }
 
-std::optional<QImage> PreviewCache::find(const PreviewKey& key) {
+std::optional<CachedPreview> PreviewCache::find(const PreviewKey& key) {
     QMutexLocker lock(&mutex_);
     const auto it = index_.constFind(key);
     if (it == index_.constEnd()) return std::nullopt;
     order_.splice(order_.begin(), order_, it.value());
-    return order_.front().image;
+    return CachedPreview{order_.front().image, order_.front().incomplete};
 }
 
 bool PreviewCache::contains(const PreviewKey& key) const {
@@ -37,7 +37,7 @@ bool PreviewCache::contains(const PreviewKey& key) const {
     return index_.contains(key);
 }
 
-void PreviewCache::insert(const PreviewKey& key, const QImage& image) {
+void PreviewCache::insert(const PreviewKey& key, const QImage& image, bool incomplete) {
     if (image.isNull()) return;
     QMutexLocker lock(&mutex_);
     if (const auto it = index_.constFind(key); it != index_.constEnd()) {
@@ -46,7 +46,7 @@ void PreviewCache::insert(const PreviewKey& key, const QImage& image) {
         index_.remove(key);
     }
     if (image.sizeInBytes() > maxBytes_) return;
-    order_.push_front(Entry{key, image});
+    order_.push_front(Entry{key, image, incomplete});
     index_.insert(key, order_.begin());
     bytesUsed_ += image.sizeInBytes();
     evictOverBoundLocked();

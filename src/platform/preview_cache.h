@@ -31,6 +31,11 @@ struct PreviewKey {
 
 size_t qHash(const PreviewKey& key, size_t seed = 0) noexcept;
 
+struct CachedPreview {
+    QImage image;
+    bool incomplete = false;  // decoded from a file that ends early
+};
+
 class PreviewCache {
 public:
     static constexpr qint64 kDefaultMaxBytes = 64LL * 1024 * 1024;
@@ -43,11 +48,11 @@ public:
     static std::shared_ptr<PreviewCache> shared();
 
     // A hit becomes the most recently used.
-    std::optional<QImage> find(const PreviewKey& key);
+    std::optional<CachedPreview> find(const PreviewKey& key);
     bool contains(const PreviewKey& key) const;
     // Replaces an entry of the same key. An image bigger than the whole bound
     // is not kept: it would only push everything else out.
-    void insert(const PreviewKey& key, const QImage& image);
+    void insert(const PreviewKey& key, const QImage& image, bool incomplete = false);
     void clear();
 
     void setMaxBytes(qint64 maxBytes);
@@ -59,6 +64,7 @@ private:
     struct Entry {
         PreviewKey key;
         QImage image;
+        bool incomplete = false;
     };
     using Order = std::list<Entry>;  // front: most recently used
 

@@ -72,7 +72,7 @@ private slots:
         QVERIFY(!cache.contains(key("b")));
         QVERIFY(cache.contains(key("a")) && cache.contains(key("c")) && cache.contains(key("d")));
         QCOMPARE(cache.bytesUsed(), 3 * kImageBytes);
-        QCOMPARE(cache.find(key("d"))->pixel(0, 0), filled(4).pixel(0, 0));
+        QCOMPARE(cache.find(key("d"))->image.pixel(0, 0), filled(4).pixel(0, 0));
         QVERIFY(!cache.find(key("a", {300, 200})));
     }
 
@@ -100,7 +100,7 @@ private slots:
         cache.insert(key("a"), filled(2));
         QCOMPARE(cache.count(), 1);
         QCOMPARE(cache.bytesUsed(), kImageBytes);
-        QCOMPARE(cache.find(key("a"))->pixel(0, 0), filled(2).pixel(0, 0));
+        QCOMPARE(cache.find(key("a"))->image.pixel(0, 0), filled(2).pixel(0, 0));
 
         QImage huge(300, 100, QImage::Format_RGB32);
         huge.fill(0);
@@ -109,6 +109,17 @@ private slots:
         QCOMPARE(cache.bytesUsed(), 0);
         cache.insert(key("n"), QImage());
         QCOMPARE(cache.count(), 0);
+    }
+
+    void incompleteFlagTravelsWithItsEntry() {
+        PreviewCache cache(4 * kImageBytes);
+        cache.insert(key("cut"), filled(1), true);
+        cache.insert(key("whole"), filled(2));
+        QVERIFY(cache.find(key("cut"))->incomplete);
+        QVERIFY(!cache.find(key("whole"))->incomplete);
+        cache.insert(key("cut"), filled(3));  // the file was copied again, whole this time
+        QVERIFY(!cache.find(key("cut"))->incomplete);
+        QCOMPARE(cache.count(), 2);
     }
 
     void staysConsistentUnderConcurrentUse() {

@@ -1,17 +1,23 @@
 // The picture box: fitting and centring, keeping the old picture on failure,
-// files changed on disk, background decoding and its lifetime.
+// files changed on disk, showing without waiting (superseded and taken-over
+// decodes), pictures cut short, background decoding and its lifetime.
 
 #include "platform/aic_alpha_image.h"
 
 #include "support/test_files.h"
+#include "support/image_samples.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFile>
-#include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace kinoleaf;
+using namespace kinoleaf::test;
+using ShowState = aicAlphaImage::ShowState;
 
 namespace {
 
@@ -27,25 +33,28 @@ QString writeSolid(const QString& dir, const QString& name, QSize size, QRgb col
     return test::writeImage(dir, name, size, QColor(color));
 }
 
-// Noise keeps the decoder busy long enough for a background decode to
-// still be running when the test acts.
-QString writeNoisyJpeg(const QString& dir, const QString& name, QSize size = {2400, 1800}) {
-    QImage image(size, QImage::Format_RGB32);
-    QRandomGenerator random(quint32(qHash(name)));
-    for (int y = 0; y < size.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) line[x] = random.generate() | 0xff000000u;
-    }
-    const QString path = dir + "/" + name;
-    if (!image.save(path, "jpeg", 90)) qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 // Gives the file a new modification time, as an editor saving it would.
 void touchLater(const QString& path, int seconds) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
+}
+
+// Waits, without running the event loop, until the box's prefetching has
+// begun the given number of decodes.
+bool prefetchesBegun(const aicAlphaImage& box, int count) {
+    const QDeadlineTimer deadline(10000);
+    while (box.loaderStats().prefetchesStarted < count) {
+        if (deadline.hasExpired()) return false;
+        QThread::usleep(100);
+    }
+    return true;
+}
+
+QStringList shownPaths(const QSignalSpy& spy) {
+    QStringList paths;
+    for (const QList<QVariant>& args : spy) paths << args.at(0).toString();
+    return paths;
 }
 
 } // namespace
@@ -169,6 +178,234 @@ private slots:
 
         box->resize(665, 409);  // the first size is still cached
         QCOMPARE(box->currentPreview().size(), QSize(545, 409));
+    }
+
+    void showKeepsTheOldPictureUntilDecodedOrFailed() {
+        auto box = makeBox();
+        const QString old = writeSolid(dir_.path(), "old.png", {40, 30}, kRed);
+        QVERIFY(box->LoadImage_FromFile(old));
+        const QImage before = box->currentPreview();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        QSignalSpy failed(box.get(), &aicAlphaImage::imageFailed);
+
+        const QString next = writeNoisyJpeg(dir_.path(), "next.jpg");
+        QCOMPARE(box->showImage(next), ShowState::Pending);
+        QCOMPARE(box->currentPath(), old);
+        QCOMPARE(box->currentPreview(), before);
+        QCOMPARE(box->pendingPath(), next);
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(shownPaths(shown), QStringList{next});
+        QCOMPARE(box->currentPath(), next);
+        QCOMPARE(box->currentPreview().size(), QSize(545, 409));
+        QVERIFY(box->pendingPath().isEmpty());
+        QVERIFY(failed.isEmpty());
+        const QImage shownPreview = box->currentPreview();
+
+        // Files that can't be decoded at all are told at once.
+        QCOMPARE(box->showImage(writeBytes(dir_.path(), "words.png", "no picture here")), ShowState::Failed);
+        QCOMPARE(box->lastError(), QStringLiteral("不是能识别的图片格式"));
+        QCOMPARE(box->showImage(dir_.filePath("gone.jpg")), ShowState::Failed);
+        QCOMPARE(box->lastError(), QStringLiteral("文件不存在"));
+        QCOMPARE(box->showImage(writeBytes(dir_.path(), "vast.png", pngHeaderOnly(50000, 40000))), ShowState::Failed);
+        QCOMPARE(box->lastError(), QStringLiteral("图片太大（50000×40000 像素），超过 10 亿像素的上限"));
+        // The header is fine, the pixels stop early: only decoding tells.
+        const QByteArray png = encoded(QImage(200, 100, QImage::Format_RGB32), "png");
+        const QString cut = writeBytes(dir_.path(), "cutpixels.png", png.left(png.size() - 30));
+        QCOMPARE(box->showImage(cut), ShowState::Pending);
+        QVERIFY(failed.wait(10000));
+        QCOMPARE(failed.at(0).at(0).toString(), cut);
+        QCOMPARE(failed.at(0).at(1).toString(), QStringLiteral("图片数据已损坏，无法解码"));
+        QCOMPARE(box->lastError(), QStringLiteral("图片数据已损坏，无法解码"));
+        QCOMPARE(box->currentPath(), next);
+        QCOMPARE(box->currentPreview(), shownPreview);
+        QVERIFY(box->pendingPath().isEmpty());
+
+        // Cached now: shown at once, and the caller, told so, gets no signal.
+        QVERIFY(box->LoadImage_FromFile(old));
+        QCOMPARE(box->showImage(next), ShowState::Shown);
+        QCOMPARE(box->currentPath(), next);
+        QVERIFY(box->lastError().isEmpty());
+        QTest::qWait(20);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(failed.size(), 1);
+    }
+
+    void newerRequestSupersedesAPendingShow() {
+        auto box = makeBox();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        QSignalSpy failed(box.get(), &aicAlphaImage::imageFailed);
+        const QString stale = writeNoisyJpeg(dir_.path(), "stale.jpg");
+        const QString wanted = writeSolid(dir_.path(), "wanted2.png", {40, 30}, kBlue);
+        QCOMPARE(box->showImage(stale), ShowState::Pending);
+        QCOMPARE(box->showImage(wanted), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);  // anything else posted arrives
+        QCOMPARE(shownPaths(shown), QStringList{wanted});
+        QVERIFY(failed.isEmpty());
+        QCOMPARE(box->currentPath(), wanted);
+        LoaderStats stats = box->loaderStats();
+        QCOMPARE(stats.showsStarted, 2);
+        QCOMPARE(stats.cancelled, 1);
+        QCOMPARE(stats.decodedInBackground, 1);
+        // Cut short, the stale picture must not pass for decoded.
+        QVERIFY(!cache_->contains(*PreviewKey::forFile(stale, {665, 409})));
+
+        // A result already on its way when the next request comes is dropped
+        // on arrival: the decode is done, its event not yet delivered.
+        const QString earlier = writeSolid(dir_.path(), "earlier.png", {40, 30}, kRed);
+        QCOMPARE(box->showImage(earlier), ShowState::Pending);
+        QVERIFY(box->waitForBackgroundWork());
+        QCOMPARE(box->showImage(stale), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(shownPaths(shown), (QStringList{wanted, stale}));
+        QCOMPARE(box->currentPath(), stale);
+        cache_->clear();
+
+        // A failing request supersedes too: the user has moved on.
+        QCOMPARE(box->showImage(stale), ShowState::Pending);
+        QCOMPARE(box->showImage(dir_.filePath("absent.png")), ShowState::Failed);
+        QVERIFY(box->pendingPath().isEmpty());
+
+        // And so does a synchronous load.
+        QCOMPARE(box->showImage(stale), ShowState::Pending);
+        const QString red = writeSolid(dir_.path(), "sync.png", {40, 30}, kRed);
+        QVERIFY(box->LoadImage_FromFile(red));
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(failed.isEmpty());
+        QCOMPARE(box->currentPath(), red);
+        QVERIFY(box->pendingPath().isEmpty());
+        stats = box->loaderStats();
+        QCOMPARE(stats.cancelled, 3);
+        QCOMPARE(stats.decodedHere, 1);
+    }
+
+    void prefetchAndShowShareTheirWork() {
+        auto box = makeBox();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        const QString page = writeNoisyJpeg(dir_.path(), "ahead.jpg");
+        const QString after = writeNoisyJpeg(dir_.path(), "after.jpg");
+        box->prefetch({page, after});
+        QVERIFY(prefetchesBegun(*box, 1));
+        QCOMPARE(box->showImage(page), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        LoaderStats stats = box->loaderStats();
+        QCOMPARE(stats.showsAdopted, 1);
+        QCOMPARE(stats.showsStarted, 0);
+        QCOMPARE(stats.decodedInBackground, 2);
+        QCOMPARE(box->currentPath(), page);
+        QCOMPARE(box->currentPreview().size(), QSize(545, 409));
+
+        // Left while still hinted, a taken-over prefetch goes on into the
+        // cache: only the show is dropped.
+        const QString third = writeNoisyJpeg(dir_.path(), "third.jpg");
+        const QString small = writeSolid(dir_.path(), "small.png", {40, 30}, kRed);
+        box->prefetch({third});
+        QVERIFY(prefetchesBegun(*box, 3));
+        QCOMPARE(box->showImage(third), ShowState::Pending);
+        QCOMPARE(box->showImage(small), ShowState::Pending);
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(shownPaths(shown), (QStringList{page, small}));
+        stats = box->loaderStats();
+        QCOMPARE(stats.showsAdopted, 2);
+        QCOMPARE(stats.cancelled, 0);
+        QVERIFY(cache_->contains(*PreviewKey::forFile(third, {665, 409})));
+
+        // A prefetch no longer hinted is of no use: cancelled, not cached.
+        const QString unwanted = writeNoisyJpeg(dir_.path(), "unwanted.jpg");
+        box->prefetch({unwanted});
+        QVERIFY(prefetchesBegun(*box, 4));
+        box->prefetch({small});
+        QVERIFY(box->waitForBackgroundWork());
+        QCOMPARE(box->loaderStats().cancelled, 1);
+        QVERIFY(!cache_->contains(*PreviewKey::forFile(unwanted, {665, 409})));
+    }
+
+    void showDoesNotWaitForPrefetching() {
+        // Two boxes prefetching keep every prefetch thread busy.
+        auto box = makeBox();
+        auto other = makeBox();
+        QStringList ahead, otherAhead;
+        for (int i = 0; i < 3; ++i) {
+            ahead << writeNoisyJpeg(dir_.path(), QString("queue%1.jpg").arg(i));
+            otherAhead << writeNoisyJpeg(dir_.path(), QString("other%1.jpg").arg(i));
+        }
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        box->prefetch(ahead);
+        other->prefetch(otherAhead);
+        QVERIFY(prefetchesBegun(*box, 1) && prefetchesBegun(*other, 1));
+        QCOMPARE(box->showImage(writeSolid(dir_.path(), "now.png", {40, 30}, kRed)), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        // On screen while the hints are still being decoded.
+        QVERIFY(!box->waitForBackgroundWork(0));
+        QVERIFY(!other->waitForBackgroundWork(0));
+        QVERIFY(box->waitForBackgroundWork() && other->waitForBackgroundWork());
+    }
+
+    void pictureCutShortIsShownAndFlagged() {
+        auto box = makeBox();
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(kRed);
+        const QByteArray jpeg = encoded(image, "jpeg");
+        const QString cut = writeBytes(dir_.path(), "half.jpg", jpeg.left(jpeg.size() / 2));
+        const QString whole = writeBytes(dir_.path(), "whole.jpg", jpeg);
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+
+        QCOMPARE(box->showImage(cut), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(box->currentPath(), cut);
+        QVERIFY(box->currentIncomplete());
+        QVERIFY(near(box->currentPreview().pixel(200, 20), kRed));
+        QCOMPARE(box->showImage(whole), ShowState::Pending);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(!box->currentIncomplete());
+
+        QCOMPARE(box->showImage(cut), ShowState::Shown);  // the flag is kept in the cache
+        QVERIFY(box->currentIncomplete());
+    }
+
+    void resizeWhilePendingDecodesForTheNewSize() {
+        auto box = makeBox();
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        QCOMPARE(box->showImage(writeNoisyJpeg(dir_.path(), "resized.jpg")), ShowState::Pending);
+        box->resize(300, 300);
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(box->currentPreview().size(), QSize(300, 225));
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(box->loaderStats().cancelled, 1);
+    }
+
+    void destroyingTheBoxWithAPendingShowIsSafe() {
+        const QString page = writeNoisyJpeg(dir_.path(), "orphan.jpg");
+        const QString taken = writeNoisyJpeg(dir_.path(), "orphan-taken.jpg");
+        int signalled = 0;
+        {
+            auto box = makeBox();
+            connect(box.get(), &aicAlphaImage::imageShown, this, [&signalled] { ++signalled; });
+            QCOMPARE(box->showImage(page), ShowState::Pending);
+        }
+        {
+            auto box = makeBox();
+            connect(box.get(), &aicAlphaImage::imageShown, this, [&signalled] { ++signalled; });
+            box->prefetch({taken});
+            QVERIFY(prefetchesBegun(*box, 1));
+            QCOMPARE(box->showImage(taken), ShowState::Pending);
+        }
+        QVERIFY(waitForImageWorkers(60000));
+        QTest::qWait(20);  // deliver whatever was posted
+        QCOMPARE(signalled, 0);
+        // Nobody is left to see the show's own decode; a prefetch it took
+        // over still fills the cache, like any running prefetch.
+        QVERIFY(!cache_->contains(*PreviewKey::forFile(page, {665, 409})));
+        QVERIFY(cache_->contains(*PreviewKey::forFile(taken, {665, 409})));
     }
 
     void destroyingTheBoxDuringBackgroundWorkIsSafe() {

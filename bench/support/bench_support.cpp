@@ -1,0 +1,96 @@
+#include "bench_support.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <random>
+#include <time.h>
+
+namespace kinoleaf::bench {
+
+QImage photoLike(QSize size, unsigned seed) {
+    QImage image(size, QImage::Format_RGB32);
+    std::minstd_rand random(seed);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const int g = 255 * y / size.height();
+        for (int x = 0; x < size.width(); ++x) {
+            const int r = 255 * x / size.width();
+            const int noise = int(random() % 41) - 20;
+            line[x] = qRgb(std::clamp(r + noise, 0, 255), std::clamp(g + noise, 0, 255),
+                           std::clamp(128 + (r - g) / 4 + noise / 2, 0, 255));
+        }
+    }
+    return image;
+}
+
+QStringList writePages(const QString& dir, QSize size, const char* format, int count) {
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QDir(dir).filePath(QString("p%1_%2x%3.%4")
+                                                    .arg(i).arg(size.width()).arg(size.height()).arg(format));
+        if (!photoLike(size, unsigned(i + 1) * 7919u).save(path, format, 90)) qFatal("cannot write %s", qPrintable(path));
+        paths << path;
+    }
+    return paths;
+}
+
+double msSince(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double minimum(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+double maximum(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+QString figures(const std::vector<double>& values, int decimals) {
+    return QString("median %1 (min %2, max %3)")
+        .arg(median(values), 0, 'f', decimals)
+        .arg(minimum(values), 0, 'f', decimals)
+        .arg(maximum(values), 0, 'f', decimals);
+}
+
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double rusageMs(const rusage& r) {
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 +
+           double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
+}
+
+double processCpuMs() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return rusageMs(r);
+}
+
+QString processorName() {
+    QFile cpuinfo("/proc/cpuinfo");
+    QString name = "unknown processor";
+    int count = 0;
+    if (cpuinfo.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : cpuinfo.readAll().split('\n')) {
+            if (!line.startsWith("model name")) continue;
+            ++count;
+            name = QString::fromUtf8(line.mid(line.indexOf(':') + 1)).trimmed();
+        }
+    }
+    return QString("%1, %2 logical CPUs").arg(name).arg(count);
+}
+
+} // namespace kinoleaf::bench
