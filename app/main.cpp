@@ -3,6 +3,7 @@
 #include "platform/qt_translations.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <csignal>
 
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kinoleaf"));
     kinoleaf::installChineseQtTexts();
+    // A picture left behind is decoded no further, which Qt's readers take
+    // for damaged data; the editor tells of pictures it can't show itself.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false\n"
+                                                    "qt.gui.imageio.jpeg.warning=false"));
     kinoleaf::QtDialogs dialogs;
     kinoleaf::setDialogs(&dialogs);
     kinoleaf::PicMovieWnd window;

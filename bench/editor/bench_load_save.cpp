@@ -4,6 +4,7 @@
 //   bench_load_save [runs]
 // Prints CPU time (all threads of the process) and wall time per load.
 
+#include "bench_support.h"
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
@@ -21,30 +22,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace kinoleaf;
+using namespace kinoleaf::bench;
 
 namespace {
-
-struct Stats {
-    std::vector<double> values;
-    double median() const {
-        std::vector<double> v = values;
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0 : v[v.size() / 2];
-    }
-    double min() const { return values.empty() ? 0 : *std::min_element(values.begin(), values.end()); }
-    double max() const { return values.empty() ? 0 : *std::max_element(values.begin(), values.end()); }
-};
-
-double processCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
 
 QString pageName(int i) { return QStringLiteral("%1.jpg").arg(i, 6, 10, QLatin1Char('0')); }
 
@@ -77,7 +61,7 @@ bool benchLoads(PicMovieWnd& wnd, int images, int runs) {
     const QString a = tmp.filePath("a"), b = tmp.filePath("b");
     makeMovie(a, images);
     makeMovie(b, images);
-    Stats cpu, wall;
+    std::vector<double> cpu, wall;
     int repaints = 0;
     for (int i = 0; i < runs; ++i) {
         const int before = wnd.loadingWnd()->repaintCount();
@@ -86,8 +70,8 @@ bool benchLoads(PicMovieWnd& wnd, int images, int runs) {
         QElapsedTimer t;
         t.start();
         wnd.FilePathList->setPath(i % 2 == 0 ? a : b);
-        wall.values.push_back(t.nsecsElapsed() / 1e6);
-        cpu.values.push_back(processCpuMs() - c0);
+        wall.push_back(msSince(t));
+        cpu.push_back(processCpuMs() - c0);
         repaints = wnd.loadingWnd()->repaintCount() - before;
         if (wnd.rowCount() != images + images / 2) {
             std::fprintf(stderr, "unexpected row count %d\n", wnd.rowCount());
@@ -95,24 +79,22 @@ bool benchLoads(PicMovieWnd& wnd, int images, int runs) {
         }
     }
     std::printf("folder load, %d images + %d-row script, %d runs:\n"
-                "  CPU  median %7.1f ms (min %7.1f, max %7.1f)\n"
-                "  wall median %7.1f ms (min %7.1f, max %7.1f); %d progress repaints in the last load\n",
-                images, images, runs, cpu.median(), cpu.min(), cpu.max(), wall.median(), wall.min(),
-                wall.max(), repaints);
+                "  CPU  %s ms\n"
+                "  wall %s ms; %d progress repaints in the last load\n",
+                images, images, runs, qPrintable(figures(cpu)), qPrintable(figures(wall)), repaints);
 
-    Stats saveCpu, saveWall;
+    std::vector<double> saveCpu, saveWall;
     for (int i = 0; i < runs; ++i) {
         wnd.editedThisMovie = true;
         const double c0 = processCpuMs();
         QElapsedTimer t;
         t.start();
         if (!wnd.SaveScript()) return false;
-        saveWall.values.push_back(t.nsecsElapsed() / 1e6);
-        saveCpu.values.push_back(processCpuMs() - c0);
+        saveWall.push_back(msSince(t));
+        saveCpu.push_back(processCpuMs() - c0);
     }
-    std::printf("save, %d rows: CPU median %.1f ms (min %.1f, max %.1f), wall median %.1f ms (min %.1f, max %.1f)\n",
-                wnd.rowCount(), saveCpu.median(), saveCpu.min(), saveCpu.max(), saveWall.median(),
-                saveWall.min(), saveWall.max());
+    std::printf("save, %d rows: CPU %s ms, wall %s ms\n", wnd.rowCount(), qPrintable(figures(saveCpu)),
+                qPrintable(figures(saveWall)));
     // Leave the folders before they go away.
     wnd.FilePathList->setPath(QDir::tempPath());
     return true;
@@ -123,6 +105,7 @@ bool benchLoads(PicMovieWnd& wnd, int images, int runs) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 11;
+    std::printf("processor: %s\n", qPrintable(processorName()));
 
     PicMovieWnd wnd;
     wnd.show();

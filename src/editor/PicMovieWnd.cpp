@@ -47,7 +47,15 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
     Form_Load();
 }
 
-PicMovieWnd::~PicMovieWnd() { qApp->removeEventFilter(this); }
+PicMovieWnd::~PicMovieWnd() {
+    qApp->removeEventFilter(this);
+    // The controls go after this window's own part; what they signal while
+    // they go (the page list empties its model) must not reach it.
+    for (QObject* sender : std::initializer_list<QObject*>{ListMoviePics, ListMoviePics->model(),
+                                                           TxtMovieIntro, PicMovieImg, FilePathList,
+                                                           DriveSelect})
+        disconnect(sender, nullptr, this, nullptr);
+}
 
 QString PicMovieWnd::GetImageNameWithRowStr(const QString& rowStr) { return imageNameOfRow(rowStr); }
 QString PicMovieWnd::GetImageIntroWithRowStr(const QString& rowStr) { return introOfRow(rowStr); }
@@ -127,6 +135,9 @@ void PicMovieWnd::buildControls() {
         connect(ListMoviePics->model(), signal, this, &PicMovieWnd::showPagePosition);
     connect(ListMoviePics->model(), &QAbstractItemModel::modelReset, this, &PicMovieWnd::showPagePosition);
     connect(TxtMovieIntro, &IntroTextBox::Change, this, &PicMovieWnd::TxtMovieIntro_Change);
+    // The picture box tells only about the page asked for last.
+    connect(PicMovieImg, &aicAlphaImage::imageShown, this, &PicMovieWnd::notePictureShown);
+    connect(PicMovieImg, &aicAlphaImage::imageFailed, this, &PicMovieWnd::reportUnshownPicture);
     connect(BtnPrePage, &QPushButton::clicked, this, &PicMovieWnd::BtnPrePage_Click);
     connect(BtnNextPage, &QPushButton::clicked, this, &PicMovieWnd::BtnNextPage_Click);
     connect(BtnSave, &QPushButton::clicked, this, &PicMovieWnd::BtnSave_Click);
@@ -393,17 +404,35 @@ void PicMovieWnd::ListMoviePics_Click() {
     ReadCurrentRow();
     const QString path = joinPath(rootFilePath, m_currentImageName);
     if (m_currentImageName.isEmpty() || !plainFileExists(path)) {
+        // A page left behind whose picture is still decoding must not come
+        // in over this one.
+        PicMovieImg->cancelPending();
         dialogs().message(QStringLiteral("图片文件未找到，加载失败 >_<"));
         ShowLogMessage(m_currentImageName.isEmpty()
                            ? QStringLiteral(">_< 这一页没有写图片文件名")
                            : QStringLiteral(">_< 图片文件未找到[%1]").arg(QDir::toNativeSeparators(path)));
-    } else if (!PicMovieImg->LoadImage_FromFile(path)) {
-        reportUnshownPicture(path, PicMovieImg->lastError());
-        return;
+    } else {
+        // Decoded in the background unless it is at hand: paging never waits
+        // on a picture the next key makes stale.
+        switch (PicMovieImg->showImage(path)) {
+        case aicAlphaImage::ShowState::Failed:
+            reportUnshownPicture(path, PicMovieImg->lastError());
+            return;
+        case aicAlphaImage::ShowState::Shown:
+            notePictureShown(path);
+            break;
+        case aicAlphaImage::ShowState::Pending:
+            break;
+        }
     }
     TxtMovieIntro->setEnabled(true);
-    TxtMovieIntro->setText(m_currentIntro);
+    TxtMovieIntro->setText(m_currentIntro, int(m_currentIntro.size()));
     prefetchNeighbours(selectedRow());
+}
+
+void PicMovieWnd::notePictureShown(const QString& path) {
+    if (PicMovieImg->currentIncomplete())
+        ShowLogMessage(QStringLiteral(">_< 图片不完整，只显示了读得出的部分[%1]").arg(QDir::toNativeSeparators(path)));
 }
 
 void PicMovieWnd::reportUnshownPicture(const QString& path, const QString& reason) {

@@ -119,7 +119,10 @@ private:
     void prefetchNeighbours(int row);
     QString imagePathOfRow(int row) const;
     void showPagePosition();
+    // A picture that can't be shown: the box says so and the intro box
+    // is disabled, however late the decode found out.
     void reportUnshownPicture(const QString& path, const QString& reason);
+    void notePictureShown(const QString& path);
 
     QString m_baseTitle;
     QString m_currentImageName;

@@ -5,6 +5,8 @@
 #include "model/script_file.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dir_list_box.h"
+#include "platform/preview_cache.h"
+#include "support/image_samples.h"
 #include "support/test_files.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QToolTip>
 #include <QtTest>
 
 
@@ -60,7 +63,7 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(f.wnd->selectedRow(), 1);
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
-        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/2.jpg");
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/2.jpg");
         VERIFY_DIALOGS(f.dialogs);
     }
 
@@ -243,11 +246,26 @@ private slots:
         QCOMPARE(f.wnd->Label3->text(), QString());
     }
 
+    void aCutOffRowShowsItsTextOnHover() {
+        EditorFixture f;
+        const QString longIntro(60, QChar(u'长'));
+        f.open(f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :" + longIntro, "2.jpg :短"}));
+        auto hover = [&](int row) {
+            const QPoint at = f.list()->visualItemRect(f.list()->item(row)).center();
+            QHelpEvent help(QEvent::ToolTip, at, f.list()->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(f.list()->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(hover(1), QString());
+        QCOMPARE(hover(0), "1.jpg :" + longIntro);
+    }
+
     void missingAndBrokenImages() {
         EditorFixture f;
         const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一", "gone.jpg :二", "bad.jpg :三", " :空"});
         test::writeBytes(dir, "bad.jpg", "this is no image");
         f.open(dir);
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
         // missing: message, old picture stays, box enabled with this intro
         f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
         f.wnd->setSelectedRow(1);
@@ -270,6 +288,52 @@ private slots:
         VERIFY_DIALOGS(f.dialogs);
         QVERIFY(f.intro()->isEnabled());
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("空"));
+    }
+
+    void picturesFoundBadOnlyByTheirDecode() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一", "cut.png :二", "cut.jpg :三"});
+        // the header reads well, the pixels don't: found out in the background
+        const QByteArray png = test::encoded(QImage(64, 64, QImage::Format_RGB32), "png");
+        test::writeBytes(dir, "cut.png", png.left(png.size() - 40));
+        const QString jpeg = test::writeNoisyJpeg(dir, "full.jpg", {64, 48});
+        const QByteArray full = test::readBytes(jpeg);
+        test::writeBytes(dir, "cut.jpg", full.left(full.size() * 2 / 3));
+        f.open(dir);
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        f.dialogs.expectMessage(QStringLiteral("无效的图片地址"));
+        f.wnd->setSelectedRow(1);
+        QTRY_VERIFY(!f.intro()->isEnabled());
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        QCOMPARE(f.rows()[1], QStringLiteral("cut.png :二"));
+        QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片数据已损坏")));
+        // a picture cut short shows what it has, and the status line says so
+        f.wnd->setSelectedRow(2);
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/cut.jpg");
+        QVERIFY(f.intro()->isEnabled());
+        QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片不完整")));
+    }
+
+    void aLaterPageWinsOverAPictureStillDecoding() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {}, QStringList{"a.jpg :一", "b.jpg :二", "gone.jpg :三"});
+        test::writeNoisyJpeg(dir, "a.jpg");
+        test::writeNoisyJpeg(dir, "b.jpg");
+        f.open(dir);
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/a.jpg");
+        // b is still decoding when the page of a missing picture comes
+        f.wnd->PicMovieImg->waitForBackgroundWork();
+        PreviewCache::shared()->clear();
+        f.wnd->setSelectedRow(1);
+        QCOMPARE(f.intro()->text(), QStringLiteral("二"));
+        f.dialogs.expectMessage(QStringLiteral("图片文件未找到，加载失败 >_<"));
+        f.wnd->setSelectedRow(2);
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.wnd->PicMovieImg->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/a.jpg");
+        QCOMPARE(f.intro()->text(), QStringLiteral("三"));
     }
 
     void saving() {
