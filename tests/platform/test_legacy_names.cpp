@@ -49,8 +49,6 @@ private slots:
     void legacyDecoding_data();
     void legacyDecoding();
     void listingSetsLegacyNamesApart();
-    void renameGivesProperNames_data();
-    void renameGivesProperNames();
     void renameNeverReplaces_data();
     void renameNeverReplaces();
     void singleRenameReportsWhy();
@@ -134,39 +132,11 @@ void TestLegacyNames::listingSetsLegacyNamesApart() {
 #endif
 }
 
-void TestLegacyNames::renameGivesProperNames_data() {
+void TestLegacyNames::renameNeverReplaces_data() {
     QTest::addColumn<bool>("atomic");
     QTest::newRow("no-replace rename") << true;
     QTest::newRow("fallback") << false;
 }
-
-void TestLegacyNames::renameGivesProperNames() {
-#ifndef Q_OS_UNIX
-    QSKIP("names that aren't Unicode only occur on Unix file systems");
-#else
-    QFETCH(bool, atomic);
-    setAtomicNoReplaceRename(atomic);
-    const auto restore = qScopeGuard([] { setAtomicNoReplaceRename(true); });
-    RawTempDir tmp;
-    const QString dir = tmp.path();
-    QVERIFY(makeRawFile(dir, gbk(u"故事.jpg"), "picture"));
-    QVERIFY(makeRawFolder(dir, gbk(u"第一集")));
-    QVERIFY(makeRawFile(dir, gbk(u"第一集") + '/' + gbk(u"里面.png"), "inner"));
-
-    const RenameReport report = renameLegacyNames(dir, listFolder(dir).legacy);
-    QCOMPARE(report.renamed, 2);
-    QVERIFY(report.failed.isEmpty());
-    const FolderListing after = listFolder(dir);
-    QVERIFY(after.legacy.isEmpty());
-    QCOMPARE(after.files, QStringList{"故事.jpg"});
-    QCOMPARE(after.subfolders, QStringList{"第一集"});
-    QCOMPARE(test::readBytes(dir + "/故事.jpg"), QByteArray("picture"));
-    // Inside a renamed folder the names are untouched: still legacy there.
-    QCOMPARE(decodedNames(listFolder(dir + "/第一集").legacy), QStringList{"里面.png"});
-#endif
-}
-
-void TestLegacyNames::renameNeverReplaces_data() { renameGivesProperNames_data(); }
 
 void TestLegacyNames::renameNeverReplaces() {
 #ifndef Q_OS_UNIX
