@@ -81,6 +81,9 @@ void IntroTextBox::onEdited() {
 
 void IntroTextBox::insertRaw(const QString& raw) {
     if (isReadOnly()) return;
+    // A drag within the box removes the dragged text before it drops it
+    // here, and Qt tells of that only after the drop: take it in first.
+    onEdited();
     const QTextCursor c = textCursor();
     const int start = introRawPosition(m_raw, c.selectionStart());
     const int end = introRawPosition(m_raw, c.selectionEnd());

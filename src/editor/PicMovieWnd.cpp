@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextCursor>
+
+#include <utility>
 
 namespace kinoleaf {
 namespace {
@@ -136,8 +139,11 @@ void PicMovieWnd::buildControls() {
     connect(ListMoviePics->model(), &QAbstractItemModel::modelReset, this, &PicMovieWnd::showPagePosition);
     connect(TxtMovieIntro, &IntroTextBox::Change, this, &PicMovieWnd::TxtMovieIntro_Change);
     // The picture box tells only about the page asked for last.
-    connect(PicMovieImg, &aicAlphaImage::imageShown, this, &PicMovieWnd::notePictureShown);
-    connect(PicMovieImg, &aicAlphaImage::imageFailed, this, &PicMovieWnd::reportUnshownPicture);
+    connect(PicMovieImg, &aicAlphaImage::imageShown, this, [this](const QString& path) {
+        m_pendingPage.reset();
+        notePictureShown(path);
+    });
+    connect(PicMovieImg, &aicAlphaImage::imageFailed, this, &PicMovieWnd::onPictureFailed);
     connect(BtnPrePage, &QPushButton::clicked, this, &PicMovieWnd::BtnPrePage_Click);
     connect(BtnNextPage, &QPushButton::clicked, this, &PicMovieWnd::BtnNextPage_Click);
     connect(BtnSave, &QPushButton::clicked, this, &PicMovieWnd::BtnSave_Click);
@@ -337,6 +343,9 @@ void PicMovieWnd::FilePathList_Change() {
 
     rootFilePath = path;
     m_folderShown = path;
+    // A picture of the folder left behind must not come in over this one.
+    PicMovieImg->cancelPending();
+    m_pendingPage.reset();
     if (hasScript) {
         replaceRows({});
         m_loading->Prepare(QStringLiteral("载入中..."), QStringLiteral("0%"),
@@ -401,6 +410,7 @@ QString PicMovieWnd::imagePathOfRow(int row) const {
 }
 
 void PicMovieWnd::ListMoviePics_Click() {
+    m_pendingPage.reset();
     ReadCurrentRow();
     const QString path = joinPath(rootFilePath, m_currentImageName);
     if (m_currentImageName.isEmpty() || !plainFileExists(path)) {
@@ -422,12 +432,36 @@ void PicMovieWnd::ListMoviePics_Click() {
             notePictureShown(path);
             break;
         case aicAlphaImage::ShowState::Pending:
+            // Should the decode fail, the page goes back to how it was.
+            m_pendingPage = PageBefore{selectedRow(), rowText(selectedRow()), TxtMovieIntro->text(),
+                                       editedThisMovie, {}};
             break;
         }
     }
     TxtMovieIntro->setEnabled(true);
     TxtMovieIntro->setText(m_currentIntro, int(m_currentIntro.size()));
+    // Whatever was selected in the box belonged to the page before.
+    TxtMovieIntro->moveCursor(QTextCursor::End);
+    if (m_pendingPage) m_pendingPage->introShown = TxtMovieIntro->text();
     prefetchNeighbours(selectedRow());
+}
+
+void PicMovieWnd::onPictureFailed(const QString& path, const QString& reason) {
+    // Found out late, as the decode ran: undo what showing the page did, as
+    // when the header tells at once, unless the user has typed meanwhile.
+    const std::optional<PageBefore> before = std::exchange(m_pendingPage, std::nullopt);
+    if (before && before->row == selectedRow() && TxtMovieIntro->text() == before->introShown) {
+        setRowText(before->row, before->rowText);
+        {
+            const QSignalBlocker quiet(TxtMovieIntro);
+            TxtMovieIntro->setText(before->introText);
+        }
+        if (!before->edited) {
+            editedThisMovie = false;
+            setWindowTitle(m_baseTitle);
+        }
+    }
+    reportUnshownPicture(path, reason);
 }
 
 void PicMovieWnd::notePictureShown(const QString& path) {

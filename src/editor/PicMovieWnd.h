@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class QFrame;
 class QLabel;
 class QShortcut;
@@ -123,12 +125,22 @@ private:
     // is disabled, however late the decode found out.
     void reportUnshownPicture(const QString& path, const QString& reason);
     void notePictureShown(const QString& path);
+    void onPictureFailed(const QString& path, const QString& reason);
 
     QString m_baseTitle;
     QString m_currentImageName;
     QString m_currentIntro;
     QString m_folderShown;    // the folder list's path before the user's pick
     bool m_folderChangeCancelled = false;
+    // A page whose picture is still decoding, as it was before it was shown.
+    struct PageBefore {
+        int row;
+        QString rowText;
+        QString introText;
+        bool edited;
+        QString introShown;  // what showing the page put into the intro box
+    };
+    std::optional<PageBefore> m_pendingPage;
     LoadingWnd* m_loading;
 };
 

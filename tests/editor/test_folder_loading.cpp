@@ -6,6 +6,7 @@
 #include "platform/aic_alpha_image.h"
 #include "platform/dir_list_box.h"
 #include "platform/drive_list_box.h"
+#include "support/image_samples.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -98,6 +99,19 @@ private slots:
         QCOMPARE(f.wnd->LabelLogMsg->text(), status);
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("有字"));
         QCOMPARE(f.wnd->PicMovieImg->currentPath(), movie + "/1.jpg");
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void aPictureOfTheFolderLeftBehindStaysAway() {
+        EditorFixture f;
+        const QString movie = f.makeMovie("m", {}, QStringList{"a.jpg :一"});
+        test::writeNoisyJpeg(movie, "a.jpg");
+        f.open(movie);
+        QCOMPARE(f.wnd->PicMovieImg->pendingPath(), movie + "/a.jpg");
+        f.open(f.makeMovie("empty", {}));
+        QVERIFY(f.wnd->PicMovieImg->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), QString());
         VERIFY_DIALOGS(f.dialogs);
     }
 

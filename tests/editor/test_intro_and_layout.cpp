@@ -4,6 +4,9 @@
 #include "editor/IntroTextBox.h"
 #include "editor/main_layout.h"
 
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTextCursor>
 #include <QtTest>
 
 using namespace kinoleaf;
@@ -38,6 +41,30 @@ private slots:
         int caret = caretShown;
         QCOMPARE(applyShownEdit(raw, shownBefore, shownAfter, caret), rawAfter);
         QCOMPARE(caret, caretRaw);
+    }
+
+    void aDragWithinTheBoxMovesTheText() {
+        struct Box : IntroTextBox {
+            using IntroTextBox::insertFromMimeData;
+        } box;
+        box.setText(QStringLiteral("ab\r\ncd"));
+        QSignalSpy changes(&box, &IntroTextBox::Change);
+        // As Qt drops a move: one edit block that removes the dragged text,
+        // then inserts it where it was dropped.
+        QTextCursor dragged = box.textCursor();
+        dragged.setPosition(1);
+        dragged.setPosition(2, QTextCursor::KeepAnchor);
+        QTextCursor drop(box.document());
+        drop.setPosition(5);
+        drop.beginEditBlock();
+        dragged.removeSelectedText();
+        box.setTextCursor(drop);
+        QMimeData data;
+        data.setText(QStringLiteral("b"));
+        box.insertFromMimeData(&data);
+        drop.endEditBlock();
+        QCOMPARE(box.text(), QStringLiteral("a\r\ncdb"));
+        QVERIFY(!changes.isEmpty());
     }
 
     void firstLookIsTheDrawnLayout() {
@@ -90,5 +117,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIntroAndLayout)
+QTEST_MAIN(TestIntroAndLayout)
 #include "test_intro_and_layout.moc"

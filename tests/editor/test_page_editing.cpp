@@ -306,7 +306,12 @@ private slots:
         QTRY_VERIFY(!f.intro()->isEnabled());
         VERIFY_DIALOGS(f.dialogs);
         QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        // as when the header tells at once: the box keeps the text it had,
+        // and showing the page counts as no change
+        QCOMPARE(f.intro()->text(), QStringLiteral("一"));
         QCOMPARE(f.rows()[1], QStringLiteral("cut.png :二"));
+        QVERIFY(!f.wnd->editedThisMovie);
+        QCOMPARE(f.wnd->windowTitle(), kBase);
         QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片数据已损坏")));
         // a picture cut short shows what it has, and the status line says so
         f.wnd->setSelectedRow(2);
