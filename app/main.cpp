@@ -1,9 +1,9 @@
 #include "editor/PicMovieWnd.h"
+#include "platform/preview_decoder.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_translations.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
 
 #include <csignal>
 
@@ -16,10 +16,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kinoleaf"));
     kinoleaf::installChineseQtTexts();
-    // A picture left behind is decoded no further, which Qt's readers take
-    // for damaged data; the editor tells of pictures it can't show itself.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false\n"
-                                                    "qt.gui.imageio.jpeg.warning=false"));
+    kinoleaf::quietImageReaderWarnings();
     kinoleaf::QtDialogs dialogs;
     kinoleaf::setDialogs(&dialogs);
     kinoleaf::PicMovieWnd window;

@@ -150,6 +150,7 @@ bool benchSet(const QString& label, QSize size, int runs) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    quietImageReaderWarnings();
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 7;
     std::printf("processor: %s\n", qPrintable(processorName()));
     if (!benchSet("JPEG 1920x1080", {1920, 1080}, runs)) return 1;

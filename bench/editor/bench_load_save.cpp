@@ -8,6 +8,7 @@
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
+#include "platform/preview_decoder.h"
 #include "model/script_file.h"
 #include "platform/dir_list_box.h"
 #include "platform/gbk_codec.h"
@@ -104,6 +105,7 @@ bool benchLoads(PicMovieWnd& wnd, int images, int runs) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    quietImageReaderWarnings();
     const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 11;
     std::printf("processor: %s\n", qPrintable(processorName()));
 

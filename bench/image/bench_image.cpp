@@ -343,6 +343,7 @@ void benchPages(const QString& label, const QStringList& pages) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    quietImageReaderWarnings();
     const int pageCount = argc > 1 ? std::max(3, std::atoi(argv[1])) : 24;
 
     std::printf("Processor: %s\n", qPrintable(processorName()));

@@ -63,6 +63,18 @@ void runAsBackgroundWork() {
 #endif
 }
 
+// A picture this big decodes at full size first (gigabytes for the largest):
+// decoded only when it is to be shown, never on a guess beside another.
+constexpr qint64 kMaxGuessPixels = 100'000'000;
+
+bool tooBigToGuess(const QString& path) {
+    const ImageProbe probe = probeImage(path);
+    if (!probe.ok() || !probe.size.isValid()) return false;
+    // JPEG decodes straight to the small size.
+    if (probe.format == "jpeg" || probe.format == "jpg") return false;
+    return qint64(probe.size.width()) * probe.size.height() > kMaxGuessPixels;
+}
+
 PreviewResult fromCache(const CachedPreview& hit) {
     PreviewResult result;
     result.image = hit.image;
@@ -204,6 +216,17 @@ void PreviewLoader::State::runHints(const std::shared_ptr<State>& self) {
             self->queued.pop_front();
             self->prefetching = task;
             ++self->stats.prefetchesStarted;
+        }
+        if (tooBigToGuess(task->path)) {
+            QMutexLocker lock(&self->mutex);
+            // Left for the page that shows it, unless that page is asking now.
+            if (task->reportAs == 0) {
+                task->result.cancelled = true;
+                task->done = true;
+                if (self->prefetching == task) self->prefetching.reset();
+                self->changed.wakeAll();
+                continue;
+            }
         }
         execute(self, task);
         QMutexLocker lock(&self->mutex);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLoggingCategory>
 #include <QtEndian>
 
 #include <algorithm>
@@ -229,6 +230,11 @@ PreviewResult cancelledResult() {
 }
 
 } // namespace
+
+void quietImageReaderWarnings() {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.warning=false\n"
+                                                    "qt.gui.imageio.jpeg.warning=false"));
+}
 
 QSize fitSize(QSize source, QSize target) {
     if (source.isEmpty()) return {};

@@ -47,6 +47,11 @@ enum class ScaleStrategy {
     DecodeThenTwoStep, // full decode, nearest-pixel to twice the size, then smooth
 };
 
+// Qt's readers warn on stderr about data that stops early, which is what
+// every cancelled decode looks like to them; the editor tells of pictures it
+// can't show itself. Replaces the application's logging filter rules.
+void quietImageReaderWarnings();
+
 // The largest size with the source's aspect ratio that fits target, never
 // below 1x1. Small images are enlarged: a picture box fills its space.
 QSize fitSize(QSize source, QSize target);

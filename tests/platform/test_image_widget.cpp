@@ -408,6 +408,17 @@ private slots:
         QVERIFY(cache_->contains(*PreviewKey::forFile(taken, {665, 409})));
     }
 
+    void hugePicturesAreNotDecodedOnAGuess() {
+        auto box = makeBox();
+        // 400 megapixels of PNG decode at full size first: only when shown
+        const QString huge = writeBytes(dir_.path(), "huge.png", pngHeaderOnly(20000, 20000));
+        const QString next = writeSolid(dir_.path(), "next.png", {40, 30}, kRed);
+        box->prefetch({huge, next});
+        QVERIFY(box->waitForBackgroundWork());
+        QCOMPARE(box->loaderStats().decodedInBackground, 1);
+        QVERIFY(cache_->contains(*PreviewKey::forFile(next, {665, 409})));
+    }
+
     void destroyingTheBoxDuringBackgroundWorkIsSafe() {
         const QString a = writeNoisyJpeg(dir_.path(), "gone-a.jpg");
         const QString b = writeNoisyJpeg(dir_.path(), "gone-b.jpg");
