@@ -147,6 +147,12 @@ void PicMovieWnd::buildControls() {
     connect(BtnPrePage, &QPushButton::clicked, this, &PicMovieWnd::BtnPrePage_Click);
     connect(BtnNextPage, &QPushButton::clicked, this, &PicMovieWnd::BtnNextPage_Click);
     connect(BtnSave, &QPushButton::clicked, this, &PicMovieWnd::BtnSave_Click);
+    const std::pair<QPushButton*, void (PicMovieWnd::*)()> tools[] = {
+        {BtnInsertPage, &PicMovieWnd::BtnInsertPage_Click}, {BtnDelPage, &PicMovieWnd::BtnDelPage_Click},
+        {BtnChangePage, &PicMovieWnd::BtnChangePage_Click}, {BtnUpImg, &PicMovieWnd::BtnUpImg_Click},
+        {BtnDownImg, &PicMovieWnd::BtnDownImg_Click},       {BtnDelMorePages, &PicMovieWnd::BtnDelMorePages_Click},
+        {BtnImgSort, &PicMovieWnd::BtnImgSort_Click},       {BtnExportTj, &PicMovieWnd::BtnExportTj_Click}};
+    for (const auto& [button, handler] : tools) connect(button, &QPushButton::clicked, this, handler);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &PicMovieWnd::BtnSave_Click);
     connect(DriveSelect, &DriveListBox::Change, this, &PicMovieWnd::DriveSelect_Change);
     connect(FilePathList, &DirListBox::Change, this, &PicMovieWnd::FilePathList_Change);
@@ -260,6 +266,10 @@ void PicMovieWnd::appendRows(const QStringList& newRows) { ListMoviePics->addIte
 void PicMovieWnd::setRowText(int row, const QString& text) {
     if (QListWidgetItem* item = ListMoviePics->item(row)) item->setText(text);
 }
+
+void PicMovieWnd::insertRow(int row, const QString& text) { ListMoviePics->insertItem(row, text); }
+
+void PicMovieWnd::removeRow(int row) { delete ListMoviePics->takeItem(row); }
 
 void PicMovieWnd::showPagePosition() { Label3->setText(pagePositionText(selectedRow(), rowCount())); }
 

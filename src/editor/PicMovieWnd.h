@@ -17,6 +17,9 @@ namespace kinoleaf {
 class aicAlphaImage;
 class DirListBox;
 class DriveListBox;
+class ExImgWnd;
+class ImgSortWnd;
+class WndDelPages;
 class IntroTextBox;
 class LoadingWnd;
 class PageListBox;
@@ -46,10 +49,21 @@ public:
     QStringList rows() const;
     int rowCount() const;
     QString rowText(int row) const;
-    // Replaces every row; shows no page.
+    // Replaces every row; shows no page and leaves no row selected.
     void replaceRows(const QStringList& rows);
     void appendRows(const QStringList& rows);
     void setRowText(int row, const QString& text);
+    // Puts a row at a position (rowCount() appends); shows no page.
+    void insertRow(int row, const QString& text);
+    // Takes a row out; shows no page, whatever Qt does with the selection.
+    void removeRow(int row);
+
+    // --- page operations other windows use ---
+    // Moves an image of the loaded folder into its "delete_image" folder,
+    // never replacing a file there; fails silently.
+    void DeleteOneImage(const QString& name);
+    // Makes the named image the selected page's image.
+    void ExNowImageWithImageNamed(const QString& name);
     QString baseTitle() const { return m_baseTitle; }
     LoadingWnd* loadingWnd() const { return m_loading; }
 
@@ -91,6 +105,14 @@ public slots:
     void BtnSave_Click();
     void DriveSelect_Change();
     void FilePathList_Change();
+    void BtnInsertPage_Click();
+    void BtnDelPage_Click();
+    void BtnChangePage_Click();
+    void BtnUpImg_Click();
+    void BtnDownImg_Click();
+    void BtnDelMorePages_Click();
+    void BtnImgSort_Click();
+    void BtnExportTj_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,6 +148,11 @@ private:
     void reportUnshownPicture(const QString& path, const QString& reason);
     void notePictureShown(const QString& path);
     void onPictureFailed(const QString& path, const QString& reason);
+    void ValidateAndPublish();
+    // The tool windows, made at their first opening and kept.
+    ExImgWnd* exImgWnd();
+    WndDelPages* wndDelPages();
+    ImgSortWnd* imgSortWnd();
 
     QString m_baseTitle;
     QString m_currentImageName;
@@ -142,6 +169,9 @@ private:
     };
     std::optional<PageBefore> m_pendingPage;
     LoadingWnd* m_loading;
+    ExImgWnd* m_exImg = nullptr;
+    WndDelPages* m_delPages = nullptr;
+    ImgSortWnd* m_imgSort = nullptr;
 };
 
 } // namespace kinoleaf

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QWidget>
+
+namespace kinoleaf {
+
+class PicMovieWnd;
+
+class ImgSortWnd : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImgSortWnd(PicMovieWnd* owner);
+};
+
+} // namespace kinoleaf

@@ -1,0 +1,5 @@
+#include "pages/batch_delete.h"
+
+namespace kinoleaf::pages {
+
+} // namespace kinoleaf::pages

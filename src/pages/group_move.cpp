@@ -1,0 +1,5 @@
+#include "pages/group_move.h"
+
+namespace kinoleaf::pages {
+
+} // namespace kinoleaf::pages

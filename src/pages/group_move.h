@@ -1,0 +1,5 @@
+#pragma once
+
+namespace kinoleaf::pages {
+
+} // namespace kinoleaf::pages

@@ -1,0 +1,5 @@
+#include "pages/page_rows.h"
+
+namespace kinoleaf::pages {
+
+} // namespace kinoleaf::pages

@@ -1,0 +1,5 @@
+#include "pages/publish.h"
+
+namespace kinoleaf::pages {
+
+} // namespace kinoleaf::pages
