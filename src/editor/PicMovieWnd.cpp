@@ -4,6 +4,9 @@
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
 #include "editor/legacy_name_repair.h"
+#include "pages/ExImgWnd.h"
+#include "pages/ImgSortWnd.h"
+#include "pages/WndDelPages.h"
 #include "editor/main_layout.h"
 #include "editor/progress_math.h"
 #include "model/page_row.h"
@@ -52,6 +55,10 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
 
 PicMovieWnd::~PicMovieWnd() {
     qApp->removeEventFilter(this);
+    // Top-level windows of their own (a disabled owner would disable them).
+    delete m_exImg;
+    delete m_delPages;
+    delete m_imgSort;
     // The controls go after this window's own part; what they signal while
     // they go (the page list empties its model) must not reach it.
     for (QObject* sender : std::initializer_list<QObject*>{ListMoviePics, ListMoviePics->model(),

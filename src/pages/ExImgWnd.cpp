@@ -4,6 +4,6 @@
 
 namespace kinoleaf {
 
-ExImgWnd::ExImgWnd(PicMovieWnd* owner) : QWidget(owner, Qt::Window) {}
+ExImgWnd::ExImgWnd(PicMovieWnd* owner) : ToolWnd(owner, true) {}
 
 } // namespace kinoleaf

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "editor/ToolWnd.h"
 
 namespace kinoleaf {
 
 class PicMovieWnd;
 
-class ExImgWnd : public QWidget {
+class ExImgWnd : public ToolWnd {
     Q_OBJECT
 public:
     explicit ExImgWnd(PicMovieWnd* owner);

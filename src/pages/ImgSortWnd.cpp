@@ -4,6 +4,6 @@
 
 namespace kinoleaf {
 
-ImgSortWnd::ImgSortWnd(PicMovieWnd* owner) : QWidget(owner, Qt::Window) {}
+ImgSortWnd::ImgSortWnd(PicMovieWnd* owner) : ToolWnd(owner, true) {}
 
 } // namespace kinoleaf

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "editor/ToolWnd.h"
 
 namespace kinoleaf {
 
 class PicMovieWnd;
 
-class ImgSortWnd : public QWidget {
+class ImgSortWnd : public ToolWnd {
     Q_OBJECT
 public:
     explicit ImgSortWnd(PicMovieWnd* owner);

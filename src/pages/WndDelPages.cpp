@@ -4,6 +4,6 @@
 
 namespace kinoleaf {
 
-WndDelPages::WndDelPages(PicMovieWnd* owner) : QWidget(owner, Qt::Window) {}
+WndDelPages::WndDelPages(PicMovieWnd* owner) : ToolWnd(owner, true) {}
 
 } // namespace kinoleaf

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "editor/ToolWnd.h"
 
 namespace kinoleaf {
 
 class PicMovieWnd;
 
-class WndDelPages : public QWidget {
+class WndDelPages : public ToolWnd {
     Q_OBJECT
 public:
     explicit WndDelPages(PicMovieWnd* owner);
