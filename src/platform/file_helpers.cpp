@@ -190,6 +190,11 @@ bool folderExists(const QString& path) {
     return fi.exists() && fi.isDir();
 }
 
+bool isPlainFileName(const QString& name) {
+    if (name.isEmpty() || name == u"." || name == u"..") return false;
+    return !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
+}
+
 QString joinPath(const QString& folder, const QString& name) {
     const QChar sep = QDir::separator();
     if (folder.isEmpty()) return name;

@@ -44,6 +44,10 @@ QStringList listSubfolders(const QString& folder);
 bool plainFileExists(const QString& path);
 bool folderExists(const QString& path);
 
+// A name that stays inside the folder it is joined to: not empty, not
+// "." or "..", no separator. Names read from a script are only text.
+bool isPlainFileName(const QString& name);
+
 // Joins with the platform separator, never doubling it (a folder that
 // already ends in one, like the root, gets none added).
 QString joinPath(const QString& folder, const QString& name);
