@@ -26,6 +26,13 @@ constexpr int kBarLeft = 24, kBarTop = 112, kBarWidth = 352, kBarHeight = 18;
 
 } // namespace
 
+void LoadingWnd::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // It only reports: the operations that show it disable their windows,
+    // and the owner's state would grey it out with them.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) setEnabled(true);
+}
+
 LoadingWnd::LoadingWnd(QWidget* owner) : QWidget(owner, Qt::Dialog) {
     setObjectName(QStringLiteral("LoadingWnd"));
     setWindowTitle(QStringLiteral("处理中，请稍候*_*"));

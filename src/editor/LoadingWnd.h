@@ -38,6 +38,9 @@ public:
     QFrame* ShapeBlackBar;
     QFrame* ShapeGreenBar;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     // Repaints at most about 60 times a second, taking no user input.
     void repaintThrottled(bool force);

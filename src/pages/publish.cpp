@@ -1,5 +1,141 @@
 #include "pages/publish.h"
 
+#include "model/page_row.h"
+#include "platform/date_text.h"
+#include "platform/file_helpers.h"
+
+#include <QHash>
+
 namespace kinoleaf::pages {
+namespace {
+
+struct IntroRule {
+    char16_t trigger;      // tested exactly
+    char16_t search;       // matched without regard to case and width
+    const char16_t* by;
+};
+
+const IntroRule kIntroRules[] = {
+    {u'\'', u'\'', u"\u2019"}, {u'(', u'(', u"\uFF08"},  {u')', u')', u"\uFF09"},
+    {u'|', u'|', u" "},        {u'\\', u'\\', u" "},     {u'/', u'/', u" "},
+    {u'[', u'\uFF3B', u""},    {u']', u'\uFF3D', u""},   {u'{', u'\uFF5B', u""},
+    {u'}', u'\uFF5D', u""},    {u'"', u'"', u"\u201C"},  {u'\t', u'\t', u" "},
+    {u':', u':', u" "},        {u'\r', u'\r', u""},      {u'\n', u'\n', u""},
+    {u'`', u'`', u"\u2019"},
+};
+
+// Fullwidth U+FF01..U+FF5E stands for ASCII U+0021..U+007E.
+char16_t folded(char16_t c) {
+    if (c >= 0xFF01 && c <= 0xFF5E) c = char16_t(c - 0xFF01 + 0x21);
+    return QChar(c).toCaseFolded().unicode();
+}
+
+using RenameFn = std::function<bool(const QString&, const QString&)>;
+
+QList<Rename> undo(const QList<Rename>& done, const QString& folder, const RenameFn& rename) {
+    QList<Rename> kept;
+    for (auto it = done.crbegin(); it != done.crend(); ++it)
+        if (!rename(joinPath(folder, it->to), joinPath(folder, it->from))) kept.prepend(*it);
+    return kept;
+}
+
+} // namespace
+
+QString cleanIntro(const QString& intro) {
+    QString text = intro;
+    for (const IntroRule& rule : kIntroRules) {
+        if (!text.contains(QChar(rule.trigger))) continue;
+        const char16_t search = folded(rule.search);
+        QString out;
+        out.reserve(text.size());
+        for (const QChar c : std::as_const(text)) {
+            if (folded(c.unicode()) == search) out += QStringView(rule.by);
+            else out += c;
+        }
+        text = std::move(out);
+    }
+    qsizetype from = 0, to = text.size();
+    while (from < to && text[from] == u' ') ++from;
+    while (to > from && text[to - 1] == u' ') --to;
+    text = text.mid(from, to - from);
+    return text.isEmpty() ? QStringLiteral("--") : text;
+}
+
+QString publishedName(int position, const QString& imageName, const QString& dateText) {
+    QString name = QStringLiteral("rs_") + QString::number(position);
+    if (!dateText.isEmpty()) name += u'_' + dateText;
+    return name + u'.' + fileExtension(imageName);
+}
+
+PublishResult publish(const QStringList& rows, const QString& folder, const PublishIo& io) {
+    const RenameFn rename = io.rename ? io.rename : RenameFn(moveFileNoReplace);
+    const int count = int(rows.size());
+    PublishResult result;
+    QStringList names;
+    names.reserve(count);
+    for (const QString& row : rows) names.append(imageNameOfRow(row));
+
+    // Nothing is renamed until every page's image is known to be there.
+    for (int p = 0; p < count; ++p) {
+        const QString& name = names[p];
+        if (name.isEmpty()) continue;
+        // A name with a separator would reach out of the folder, and the
+        // rename would pull that file in: it counts as missing.
+        if (!isPlainFileName(name) || !plainFileExists(joinPath(folder, name))) {
+            result.failedRow = p;
+            return result;
+        }
+    }
+
+    // One date for the whole run, in a form a file name can hold.
+    const QString date = fileNameDateText(today());
+    QList<Rename> done;
+    QHash<QString, QString> newNameOf;  // old name → new name of its latest entry
+    QStringList published;
+    published.reserve(count);
+    for (int p = 0; p < count; ++p) {
+        const QString& name = names[p];
+        if (!name.isEmpty()) {
+            // An image already under the plain name collides with itself too.
+            QString newName = publishedName(p, name);
+            if (plainFileExists(joinPath(folder, newName))) newName = publishedName(p, name, date);
+            const QString oldPath = joinPath(folder, name);
+            if (plainFileExists(oldPath)) {
+                if (!rename(oldPath, joinPath(folder, newName))) {
+                    result.failedRow = p;
+                    result.notUndone = undo(done, folder, rename);
+                    return result;
+                }
+                done.append({name, newName});
+            } else if (const auto seen = newNameOf.constFind(name); seen != newNameOf.cend()) {
+                // An earlier row of this run named the same image and moved it.
+                newName = *seen;
+            } else {
+                newName = name;
+                ++result.errorCount;
+            }
+            newNameOf.insert(name, newName);
+            published.append(makeRow(newName, cleanIntro(introOfRow(rows[p]))));
+        }
+        if (io.progress) io.progress(p, count);
+    }
+    result.ok = true;
+    result.rows = std::move(published);
+    return result;
+}
+
+QString successMessage(int errorCount) {
+    return QStringLiteral("脚本验证并发布成功！发现错误（%1）处").arg(errorCount);
+}
+
+QString failureMessage(const PublishResult& result) {
+    QString text = QStringLiteral("脚本（%1）行发现错误，验证失败！").arg(result.failedRow);
+    if (!result.notUndone.isEmpty()) {
+        text += QStringLiteral("\n下列图片没能改回原来的名称：");
+        for (const Rename& r : result.notUndone)
+            text += QStringLiteral("\n%1（原名：%2）").arg(r.to, r.from);
+    }
+    return text;
+}
 
 } // namespace kinoleaf::pages

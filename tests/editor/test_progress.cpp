@@ -48,6 +48,15 @@ private slots:
         QVERIFY(!w.isVisible());
     }
 
+    void staysLitWhileItsOwnerIsDisabled() {
+        QWidget owner;
+        auto* w = new LoadingWnd(&owner);
+        w->Prepare(QStringLiteral("删除中..."), QStringLiteral("0%"), QString());
+        owner.setEnabled(false);
+        QVERIFY(w->isEnabled());
+        QVERIFY(w->LabelNumber->isEnabled());
+    }
+
     void initialTexts() {
         LoadingWnd w;
         QCOMPARE(w.LabelTitle->text(), QStringLiteral("载入中..."));

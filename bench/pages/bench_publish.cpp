@@ -1,0 +1,114 @@
+// Validation and publishing of a large movie through the main window's
+// button, confirmed as the user does: N small JPEGs (hard links of one) and
+// an N-row GBK script whose intros all need cleaning. Each run publishes a
+// fresh folder, loaded beforehand; only the button's work is timed (both
+// passes, the rebuild of the rows, the progress window and the save).
+//   bench_publish [runs] [images]
+// Prints CPU time (all threads of the process) and wall time per run.
+
+#include "bench_support.h"
+#include "editor/PicMovieWnd.h"
+#include "model/script_file.h"
+#include "platform/dialogs.h"
+#include "platform/dir_list_box.h"
+#include "platform/gbk_codec.h"
+#include "platform/preview_decoder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+using namespace kinoleaf;
+using namespace kinoleaf::bench;
+
+namespace {
+
+// Says Yes to the confirmation and keeps the last message.
+class YesDialogs final : public Dialogs {
+public:
+    QString lastMessage;
+    void message(const QString& text, MsgIcon, const QString&) override { lastMessage = text; }
+    Answer askYesNo(const QString&, const QString&) override { return Answer::Yes; }
+    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::Yes; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+QString pageName(int i) { return QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')); }
+
+bool makeMovie(const QString& dir, int images) {
+    QDir().mkpath(dir);
+    const QString first = QDir(dir).filePath(pageName(0));
+    if (!photoLike(QSize(32, 18), 7).save(first, "JPG")) return false;
+    // Hard links: thousands of files cost no disk and little time.
+    const QByteArray target = QFile::encodeName(first);
+    for (int i = 1; i < images; ++i) {
+        const QString path = QDir(dir).filePath(pageName(i));
+        if (link(target.constData(), QFile::encodeName(path).constData()) != 0 && !QFile::copy(first, path))
+            return false;
+    }
+    QString text;
+    for (int i = 0; i < images; ++i)
+        text += pageName(i) + QStringLiteral(" :第%1页:他说(\"快走\")[注] \r\n").arg(i);
+    QFile f(QDir(dir).filePath(script::kFileName));
+    return f.open(QIODevice::WriteOnly) && f.write(gbk::encode(text)) > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    quietImageReaderWarnings();
+    const int runs = argc > 1 ? std::max(5, atoi(argv[1])) : 7;
+    const int images = argc > 2 ? std::max(1, atoi(argv[2])) : 5000;
+    std::printf("processor: %s\n", qPrintable(processorName()));
+
+    YesDialogs answers;
+    setDialogs(&answers);
+    PicMovieWnd wnd;
+    wnd.show();
+    app.processEvents();
+
+    QTemporaryDir tmp;
+    std::vector<double> cpu, wall;
+    const QString success = QStringLiteral("脚本验证并发布成功！发现错误（0）处");
+    for (int i = 0; i < runs; ++i) {
+        const QString dir = tmp.filePath(QStringLiteral("run%1").arg(i));
+        if (!makeMovie(dir, images)) {
+            std::fprintf(stderr, "cannot make the movie folder %s\n", qPrintable(dir));
+            return 1;
+        }
+        wnd.FilePathList->setPath(dir);
+        app.processEvents();
+        if (wnd.rowCount() != images) {
+            std::fprintf(stderr, "loaded %d rows, expected %d\n", wnd.rowCount(), images);
+            return 1;
+        }
+        const double c0 = processCpuMs();
+        QElapsedTimer t;
+        t.start();
+        wnd.BtnExportTj->click();
+        wall.push_back(msSince(t));
+        cpu.push_back(processCpuMs() - c0);
+        if (answers.lastMessage != success || !wnd.rowText(images - 1).startsWith(
+                                                     QStringLiteral("rs_%1.jpg :").arg(images - 1))) {
+            std::fprintf(stderr, "publishing went wrong: %s\n", qPrintable(answers.lastMessage));
+            return 1;
+        }
+        // Leave the folder before it goes.
+        wnd.FilePathList->setPath(tmp.path());
+        QDir(dir).removeRecursively();
+    }
+    std::printf("publish, %d images + %d-row script, %d runs:\n"
+                "  CPU  %s ms\n"
+                "  wall %s ms\n",
+                images, images, runs, qPrintable(figures(cpu)), qPrintable(figures(wall)));
+    setDialogs(nullptr);
+    return 0;
+}
