@@ -4,6 +4,8 @@
 #include <QScopedValueRollback>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace kinoleaf {
 
 PageListBox::PageListBox(QWidget* parent) : QListWidget(parent) {
@@ -32,6 +34,15 @@ void PageListBox::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int
     // neighbour of the rows going away; neither is a choice of a row.
     m_quiet = true;
     QListWidget::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void PageListBox::refill(const QStringList& rows) {
+    const int top = indexAt(QPoint(0, 0)).row();
+    clear();
+    addItems(rows);
+    // The user goes on where they were, not back at the top.
+    if (top > 0 && count() > 0)
+        scrollToItem(item(std::min(top, count() - 1)), QAbstractItemView::PositionAtTop);
 }
 
 bool PageListBox::viewportEvent(QEvent* event) {

@@ -17,6 +17,10 @@ public:
     // was selected already.
     void selectRow(int row);
 
+    // Empties the list and fills it with rows, no row current, no Click;
+    // the row at the top of the view stays there when there is one.
+    void refill(const QStringList& rows);
+
 signals:
     void Click();
 

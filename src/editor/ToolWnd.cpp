@@ -1,11 +1,56 @@
 #include "editor/ToolWnd.h"
 
+#include "platform/aic_alpha_image.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
 
 namespace kinoleaf {
+
+void showToolPicture(aicAlphaImage* box, const QString& path) {
+    // A note over the box, in its place when there is no picture to show:
+    // a missing file must not leave the page before on view.
+    auto* note = box->findChild<QLabel*>(QStringLiteral("pictureNote"), Qt::FindDirectChildrenOnly);
+    if (!note) {
+        note = new QLabel(box);
+        note->setObjectName(QStringLiteral("pictureNote"));
+        note->setAlignment(Qt::AlignCenter);
+        note->setAutoFillBackground(true);
+        // It takes the box's room and asks the window for none.
+        note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        auto* cover = new QVBoxLayout(box);
+        cover->setContentsMargins(0, 0, 0, 0);
+        cover->addWidget(note);
+        note->hide();
+        QObject::connect(box, &aicAlphaImage::imageShown, note, &QWidget::hide);
+        QObject::connect(box, &aicAlphaImage::imageFailed, note, [note](const QString&, const QString& why) {
+            note->setText(QStringLiteral("图片无法显示：") + why);
+            note->show();
+        });
+    }
+    if (path.isEmpty()) {
+        box->cancelPending();
+        note->clear();
+        note->show();
+        return;
+    }
+    switch (box->showImage(path)) {
+    case aicAlphaImage::ShowState::Shown:
+        note->hide();
+        break;
+    case aicAlphaImage::ShowState::Failed:
+        note->setText(QStringLiteral("图片无法显示：") + box->lastError());
+        note->show();
+        break;
+    case aicAlphaImage::ShowState::Pending:
+        break;  // imageShown or imageFailed follows
+    }
+}
 
 ToolWnd::ToolWnd(QWidget* owner, bool disablesOwner)
     : QWidget(nullptr, Qt::Window), m_owner(owner), m_disablesOwner(disablesOwner) {}

@@ -12,6 +12,12 @@
 
 namespace kinoleaf {
 
+class aicAlphaImage;
+
+// Shows a picture in a tool window's picture box. One it can't show leaves
+// the box saying why instead of the picture shown before; "" leaves it empty.
+void showToolPicture(aicAlphaImage* box, const QString& path);
+
 class ToolWnd : public QWidget {
     Q_OBJECT
 public:

@@ -56,9 +56,9 @@ void ExImgWnd::ListFolderImages(const QString& folder) {
 void ExImgWnd::ExImgList_Click() {
     const QListWidgetItem* item = ExImgList->currentItem();
     if (!item) return;
-    // A picture that can't be shown leaves the one before; choosing it is
-    // still allowed, and the main window says what is wrong with it.
-    ExImgView->showImage(joinPath(imagePath, item->text()));
+    // A picture that can't be shown says why; choosing it is still allowed,
+    // and the main window tells about it too.
+    showToolPicture(ExImgView, joinPath(imagePath, item->text()));
 }
 
 void ExImgWnd::ExBtnOk_Click() {

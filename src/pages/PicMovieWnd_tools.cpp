@@ -6,8 +6,17 @@
 
 namespace kinoleaf {
 
-void PicMovieWnd::BtnDelMorePages_Click() {}
-void PicMovieWnd::BtnImgSort_Click() {}
+void PicMovieWnd::BtnDelMorePages_Click() {
+    WndDelPages* wnd = wndDelPages();
+    wnd->LoadRows(rows());
+    wnd->showCentred();
+}
+
+void PicMovieWnd::BtnImgSort_Click() {
+    ImgSortWnd* wnd = imgSortWnd();
+    wnd->LoadRows(rows());
+    wnd->showCentred();
+}
 
 WndDelPages* PicMovieWnd::wndDelPages() {
     if (!m_delPages) m_delPages = new WndDelPages(this);
