@@ -35,7 +35,6 @@ ExImgWnd::ExImgWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd(owner) {
     ExBtnCancle->setGeometry(564, 348, 104, 40);
 
     connect(ExImgList, &PageListBox::Click, this, &ExImgWnd::ExImgList_Click);
-    connect(ExImgList, &QListWidget::itemDoubleClicked, this, &ExImgWnd::ExBtnOk_Click);
     connect(ExBtnOk, &QPushButton::clicked, this, &ExImgWnd::ExBtnOk_Click);
     connect(ExBtnCancle, &QPushButton::clicked, this, &ExImgWnd::ExBtnCancle_Click);
 }
@@ -51,6 +50,7 @@ void ExImgWnd::ListFolderImages(const QString& folder) {
     names.removeIf([](const QString& name) { return !isImageFileName(name); });
     ExImgList->addItems(names);
     if (ExImgList->count() > 0) ExImgList->selectRow(0);
+    else showToolPicture(ExImgView, {});  // nothing of an earlier folder stays on view
 }
 
 void ExImgWnd::ExImgList_Click() {

@@ -79,9 +79,13 @@ void PicMovieWnd::ExNowImageWithImageNamed(const QString& name) {
     m_currentImageName = name;
     const QString path = joinPath(rootFilePath, name);
     if (name.isEmpty() || !plainFileExists(path)) {
+        PicMovieImg->cancelPending();  // the old picture is no longer this page's
         dialogs().message(QStringLiteral("图片文件未找到，加载失败 >_<"));
     } else if (PicMovieImg->showImage(path) == aicAlphaImage::ShowState::Failed) {
         reportUnshownPicture(path, PicMovieImg->lastError());
+    } else {
+        // A page whose old picture could not be shown can be written again.
+        TxtMovieIntro->setEnabled(true);
     }
     MarkUnsaved();
 }

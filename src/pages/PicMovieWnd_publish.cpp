@@ -28,6 +28,9 @@ void PicMovieWnd::ValidateAndPublish() {
         return;
     }
     replaceRows(result.rows);
+    // The images carry their new names now: should the save that follows
+    // not happen, leaving the folder must still ask.
+    MarkUnsaved();
     m_loading->Finish();
     setEnabled(true);
     dialogs().message(pages::successMessage(result.errorCount));

@@ -91,6 +91,7 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
     const QString date = fileNameDateText(today());
     QList<Rename> done;
     QHash<QString, QString> newNameOf;  // old name → new name of its latest entry
+    QHash<QString, QString> movedTo;    // images this run renamed: old name → new name
     QStringList published;
     published.reserve(count);
     for (int p = 0; p < count; ++p) {
@@ -100,13 +101,18 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
             QString newName = publishedName(p, name);
             if (plainFileExists(joinPath(folder, newName))) newName = publishedName(p, name, date);
             const QString oldPath = joinPath(folder, name);
-            if (plainFileExists(oldPath)) {
+            if (const auto moved = movedTo.constFind(name); moved != movedTo.cend()) {
+                // An earlier row moved this image; whatever a later rename
+                // put under its old name is another picture.
+                newName = *moved;
+            } else if (plainFileExists(oldPath)) {
                 if (!rename(oldPath, joinPath(folder, newName))) {
                     result.failedRow = p;
                     result.notUndone = undo(done, folder, rename);
                     return result;
                 }
                 done.append({name, newName});
+                movedTo.insert(name, newName);
             } else if (const auto seen = newNameOf.constFind(name); seen != newNameOf.cend()) {
                 // An earlier row of this run named the same image and moved it.
                 newName = *seen;

@@ -172,6 +172,14 @@ private slots:
         QVERIFY(QFile::exists(dir + "/a.jpg"));
         QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/IMG.JPG");
 
+        // a page whose picture can't be shown gets one that can: writable again
+        writeBytes(dir, "bad.jpg", "no picture");
+        f.dialogs.expectMessage(QStringLiteral("无效的图片地址"));
+        f.wnd->ExNowImageWithImageNamed("bad.jpg");
+        QVERIFY(!f.intro()->isEnabled());
+        f.wnd->ExNowImageWithImageNamed("IMG.JPG");
+        QVERIFY(f.intro()->isEnabled());
+        VERIFY_DIALOGS(f.dialogs);
         // cancel, the close box and Escape change nothing and give the window back
         for (int way = 0; way < 3; ++way) {
             f.wnd->BtnChangePage->click();
@@ -186,6 +194,7 @@ private slots:
         // OK with nothing to choose: the row takes the empty name, and says so
         QFile::remove(dir + "/a.jpg");
         QFile::remove(dir + "/IMG.JPG");
+        QFile::remove(dir + "/bad.jpg");
         f.wnd->BtnChangePage->click();
         QCOMPARE(p->ExImgList->count(), 0);
         f.dialogs.expectMessage(kNotFound);

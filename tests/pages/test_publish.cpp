@@ -63,6 +63,10 @@ private slots:
         QTest::newRow("empty name dropped") << L{"a.jpg", "c.jpg"} << L{"a.jpg", " :x", "c.jpg"}
                                             << L{"rs_0.jpg :--", "rs_2.jpg :--"};
         QTest::newRow("empty list") << L{} << L{} << L{};
+        // reordered after publishing: a row naming an image moved earlier in
+        // the run keeps that image, not the one renamed into its old name
+        QTest::newRow("renames in a chain") << L{"rs_0.jpg", "rs_1.jpg"} << L{"rs_1.jpg :B", "rs_0.jpg :A", "rs_1.jpg :B2"}
+                                            << L{"rs_0" + kDay + ".jpg :B", "rs_1.jpg :A", "rs_0" + kDay + ".jpg :B2"};
     }
     void publishing() {
         QFETCH(L, images);
@@ -155,6 +159,21 @@ private slots:
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("他说:(\"快\")走"));
         QCOMPARE(progress->LabelTitle->text() + progress->LabelNumber->text(), QStringLiteral("验证中...100%"));
         QCOMPARE(progress->greenWidth(), progress->blackWidth());
+    }
+
+    void aSaveDeclinedAfterPublishingLeavesTheMovieUnsaved() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("w", {"a.jpg"}, L{"a.jpg :好"});
+        f.open(dir);
+        f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion)
+            .expectMessage(QStringLiteral("脚本验证并发布成功！发现错误（0）处"));
+        f.wnd->setRowText(0, QStringLiteral("a.jpg :好😀"));  // a character the script can't hold
+        f.dialogs.expectYesNo(Answer::No);                   // ...so the save asks, and is declined
+        f.wnd->BtnExportTj->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(files(dir), (L{"ReelsketchScript.txt", "rs_0.jpg"}));
+        // the images carry their new names: leaving must still ask
+        QVERIFY(f.wnd->editedThisMovie);
     }
 };
 
