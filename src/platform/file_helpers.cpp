@@ -1,14 +1,18 @@
 #include "platform/file_helpers.h"
 
+#include "platform/file_errors.h"
 #include "platform/legacy_names.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -200,6 +204,65 @@ QString joinPath(const QString& folder, const QString& name) {
     if (folder.isEmpty()) return name;
     if (folder.endsWith(sep) || folder.endsWith(u'/')) return folder + name;
     return folder + sep + name;
+}
+
+bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    QFile source(from);
+    errno = 0;
+    if (!source.open(QIODevice::ReadOnly)) return fail(fileErrorReason(source, errno));
+    if (folderExists(to)) return fail(fileErrorReason(EISDIR));
+    QSaveFile target(to);
+    errno = 0;
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(fileErrorReason(target, errno));
+    bool copied = false;
+#ifdef Q_OS_LINUX
+    // The kernel copies without the data passing through here (and shares
+    // extents where the file system can). Where it can't (another file
+    // system, an old kernel) it copies nothing, and the loop below does.
+    qint64 done = 0;
+    for (;;) {
+        errno = 0;
+        const ssize_t n = ::copy_file_range(source.handle(), nullptr, target.handle(), nullptr, 1 << 30, 0);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        // The end; a file that reads short of its size is no full copy.
+        if (n == 0) copied = done == source.size();
+        if (!copied && done > 0) {
+            const int copyErrno = errno;
+            target.cancelWriting();
+            return fail(fileErrorReason(copyErrno));
+        }
+        break;
+    }
+#endif
+    if (!copied) {
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        for (;;) {
+            errno = 0;
+            const qint64 n = source.read(buffer.data(), buffer.size());
+            if (n < 0) {
+                const int readErrno = errno;
+                target.cancelWriting();
+                return fail(fileErrorReason(source, readErrno));
+            }
+            if (n == 0) break;
+            errno = 0;
+            if (target.write(buffer.constData(), n) != n) {
+                const int writeErrno = errno;
+                target.cancelWriting();
+                return fail(fileErrorReason(target, writeErrno));
+            }
+        }
+    }
+    errno = 0;
+    if (!target.commit()) return fail(fileErrorReason(target, errno));
+    return true;
 }
 
 bool moveFileNoReplace(const QString& from, const QString& to) {

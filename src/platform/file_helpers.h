@@ -52,6 +52,11 @@ bool isPlainFileName(const QString& name);
 // already ends in one, like the root, gets none added).
 QString joinPath(const QString& folder, const QString& name);
 
+// Copies a file, replacing one of the same name. The copy is written under
+// a temporary name beside the target and renamed into place, so a failure
+// never leaves a half-written file. error (when given) says why in Chinese.
+bool copyFileReplacing(const QString& from, const QString& to, QString* error = nullptr);
+
 // Renames or moves a file; refuses (returns false) when the target exists.
 bool moveFileNoReplace(const QString& from, const QString& to);
 

@@ -93,6 +93,33 @@ private slots:
         QCOMPARE(test::readBytes(tmp.filePath("c")), QByteArray("A"));
     }
 
+    void copiesReplaceWholeOrNotAtAll() {
+        QTemporaryDir tmp;
+        const QByteArray big(3 << 20, 'x');
+        const QString from = test::writeBytes(tmp.path(), "a.jpg", big);
+        const QString to = test::writeBytes(tmp.filePath("out"), "a.jpg", "old");
+        QString error;
+        QVERIFY(copyFileReplacing(from, to, &error));
+        QCOMPARE(test::readBytes(to), big);
+        QVERIFY(copyFileReplacing(test::writeBytes(tmp.path(), "empty.jpg", {}), to));
+        QCOMPARE(QFileInfo(to).size(), 0);
+        // a missing source or a folder in the way: reasons, and nothing left behind
+        QVERIFY(!copyFileReplacing(tmp.filePath("gone.jpg"), to, &error));
+        QCOMPARE(error, QStringLiteral("文件或文件夹不存在"));
+        QVERIFY(QDir(tmp.path()).mkdir("out/b.jpg"));
+        QVERIFY(!copyFileReplacing(from, tmp.filePath("out/b.jpg"), &error));
+        QCOMPARE(error, QStringLiteral("同名的文件夹挡在那里"));
+#ifdef Q_OS_LINUX
+        {
+            const test::FileSizeLimit limit(1 << 20);
+            QVERIFY(!copyFileReplacing(from, to, &error));
+        }
+        QCOMPARE(error, QStringLiteral("文件太大，超过了系统允许的大小"));
+        QCOMPARE(QFileInfo(to).size(), 0);  // the earlier copy, untouched
+#endif
+        QCOMPARE(QDir(tmp.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.jpg"});
+    }
+
     void gbkRoundTripAndLosses() {
         const QString text = QStringLiteral("故事开始了 :a€");
         const QByteArray bytes = gbk::encode(text);
