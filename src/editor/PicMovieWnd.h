@@ -19,7 +19,9 @@ class DirListBox;
 class DriveListBox;
 class ExImgWnd;
 class ImgSortWnd;
+class SmartCutWnd;
 class WndDelPages;
+class WndMovieCutVol;
 class IntroTextBox;
 class LoadingWnd;
 class PageListBox;
@@ -113,6 +115,8 @@ public slots:
     void BtnDelMorePages_Click();
     void BtnImgSort_Click();
     void BtnExportTj_Click();
+    void BtnImgCut_Click();
+    void BtnMovieCut_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +157,8 @@ private:
     ExImgWnd* exImgWnd();
     WndDelPages* wndDelPages();
     ImgSortWnd* imgSortWnd();
+    SmartCutWnd* smartCutWnd();
+    WndMovieCutVol* movieCutWnd();
 
     QString m_baseTitle;
     QString m_currentImageName;
@@ -172,6 +178,8 @@ private:
     ExImgWnd* m_exImg = nullptr;
     WndDelPages* m_delPages = nullptr;
     ImgSortWnd* m_imgSort = nullptr;
+    SmartCutWnd* m_smartCut = nullptr;
+    WndMovieCutVol* m_movieCut = nullptr;
 };
 
 } // namespace kinoleaf

@@ -1,0 +1,15 @@
+// The main window's 分集 button.
+
+#include "editor/PicMovieWnd.h"
+#include "editor/WndMovieCutVol.h"
+
+namespace kinoleaf {
+
+void PicMovieWnd::BtnMovieCut_Click() {}
+
+WndMovieCutVol* PicMovieWnd::movieCutWnd() {
+    if (!m_movieCut) m_movieCut = new WndMovieCutVol(this);
+    return m_movieCut;
+}
+
+} // namespace kinoleaf

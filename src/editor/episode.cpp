@@ -1,0 +1,5 @@
+#include "editor/episode.h"
+
+namespace kinoleaf::episode {
+
+} // namespace kinoleaf::episode

@@ -1,0 +1,5 @@
+#include "selection/selection_run.h"
+
+namespace kinoleaf::selection {
+
+} // namespace kinoleaf::selection
