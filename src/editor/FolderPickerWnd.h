@@ -30,11 +30,15 @@ public:
     using Operation = std::function<void(FolderPickerWnd& picker, const QString& folder)>;
 
     FolderPickerWnd(Kind kind, QWidget* owner, Operation operation);
+    ~FolderPickerWnd() override;
 
     // Shows the picker at a folder (the user's home folder when empty or
     // gone), its drive list on the volume that holds it.
     void openAt(const QString& folder);
     NewFolderWnd* newFolderWnd() const { return m_newFolder; }
+    // For the operation: the picker stays open when it returns, so the user
+    // can pick another folder (one the operation refused).
+    void stayOpen() { m_stayOpen = true; }
 
     DriveListBox* DriveList;
     DirListBox* DirList;
@@ -49,9 +53,14 @@ public slots:
     void BtnOk_Click();
     void BtnCancel_Click();
 
+protected:
+    bool Form_Unload() override;
+    QSize sizeHint() const override;
+
 private:
     Operation m_operation;
     NewFolderWnd* m_newFolder;
+    bool m_stayOpen = false;
 };
 
 } // namespace kinoleaf

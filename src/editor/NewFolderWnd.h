@@ -29,7 +29,16 @@ public slots:
     void BtnOk_Click();
     void BtnCancel_Click();
 
+protected:
+    void Form_Load() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The name had a forbidden character: says which ones, empties the box
+    // and puts the focus back. False when the name is fine.
+    bool rejectForbiddenName();
+    void askAgain();
+
     FolderPickerWnd* m_picker;
 };
 

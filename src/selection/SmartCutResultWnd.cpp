@@ -1,22 +1,238 @@
 #include "selection/SmartCutResultWnd.h"
 
+#include "editor/FolderPickerWnd.h"
+#include "editor/LoadingWnd.h"
+#include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
+#include "pages/batch_delete.h"
+#include "platform/aic_alpha_image.h"
+#include "platform/dialogs.h"
+#include "platform/file_helpers.h"
 #include "selection/SmartCutWnd.h"
 
+#include <QBoxLayout>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
 namespace kinoleaf {
+namespace {
+
+// A report names at most this many; the count tells the rest.
+constexpr int kReportedNames = 10;
+
+bool sameFolder(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath(), cb = QFileInfo(b).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty()) return ca == cb;
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+} // namespace
 
 SmartCutResultWnd::SmartCutResultWnd(PicMovieWnd* main, SmartCutWnd* selection)
-    : ToolWnd(selection, false), ListCut(nullptr), ImgCut(nullptr), IntroCut(nullptr), LabelCutLog(nullptr),
-      BtnSaveDel(nullptr), BtnSaveAs(nullptr), BtnCancel(nullptr), m_wnd(main), m_selection(selection) {}
+    : ToolWnd(selection, false), m_wnd(main), m_selection(selection) {
+    setObjectName(QStringLiteral("SmartCutResultWnd"));
+    setWindowTitle(QStringLiteral("筛选结果"));
 
-void SmartCutResultWnd::clearRows() {}
-void SmartCutResultWnd::showResult(const QStringList&) {}
-void SmartCutResultWnd::setLog(const QString&) {}
-QStringList SmartCutResultWnd::rows() const { return {}; }
-void SmartCutResultWnd::SaveToNewFilePath(const QString&) {}
-void SmartCutResultWnd::ListCut_Click() {}
-void SmartCutResultWnd::BtnSaveDel_Click() {}
-void SmartCutResultWnd::BtnSaveAs_Click() {}
-void SmartCutResultWnd::BtnCancel_Click() {}
+    ListCut = new PageListBox(this);
+    ListCut->setObjectName(QStringLiteral("ListCut"));
+    ListCut->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListCut->setUniformItemSizes(true);  // a long result lays out in no time
+    ListCut->setMinimumWidth(220);
+    auto* shape = new QFrame(this);
+    shape->setFrameShape(QFrame::Box);
+    ImgCut = new aicAlphaImage(shape);
+    ImgCut->setObjectName(QStringLiteral("ImgCut"));
+    ImgCut->setMinimumSize(240, 180);
+    IntroCut = new QPlainTextEdit(QStringLiteral("解说内容"), shape);
+    IntroCut->setObjectName(QStringLiteral("IntroCut"));
+    // It shows the row's intro; what is typed here would go nowhere.
+    IntroCut->setReadOnly(true);
+    IntroCut->setFixedHeight(IntroCut->fontMetrics().lineSpacing() * 4 + 12);
+    auto* frame = new QGroupBox(QStringLiteral("信息"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    LabelCutLog = new QLabel(QStringLiteral("Label1"), frame);
+    LabelCutLog->setObjectName(QStringLiteral("LabelCutLog"));
+    LabelCutLog->setWordWrap(true);
+    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
+        b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setMinimumSize(96, 32);
+        b->setAutoDefault(false);
+    };
+    button(BtnSaveDel, "BtnSaveDel", QStringLiteral("保存并删除多余文件"));
+    button(BtnSaveAs, "BtnSaveAs", QStringLiteral("另存为..."));
+    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+
+    auto* preview = new QVBoxLayout(shape);
+    preview->addWidget(ImgCut, 1);
+    preview->addWidget(IntroCut);
+    auto* info = new QVBoxLayout(frame);
+    info->addWidget(LabelCutLog);
+    auto* top = new QHBoxLayout;
+    top->addWidget(ListCut, 2);
+    top->addWidget(shape, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BtnSaveDel);
+    buttons->addWidget(BtnSaveAs);
+    buttons->addStretch(1);
+    buttons->addWidget(BtnCancel);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(top, 1);
+    all->addWidget(frame);
+    all->addLayout(buttons);
+
+    connect(ListCut, &PageListBox::Click, this, &SmartCutResultWnd::ListCut_Click);
+    connect(BtnSaveDel, &QPushButton::clicked, this, &SmartCutResultWnd::BtnSaveDel_Click);
+    connect(BtnSaveAs, &QPushButton::clicked, this, &SmartCutResultWnd::BtnSaveAs_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &SmartCutResultWnd::BtnCancel_Click);
+}
+
+SmartCutResultWnd::~SmartCutResultWnd() { delete m_picker; }
+
+QSize SmartCutResultWnd::sizeHint() const { return {820, 580}; }
+
+void SmartCutResultWnd::clearRows() {
+    ListCut->clear();
+    // Nothing of an earlier run stays on view.
+    showToolPicture(ImgCut, {});
+    IntroCut->clear();
+}
+
+void SmartCutResultWnd::showResult(const QStringList& rows) {
+    m_folder = m_wnd->rootFilePath;
+    ListCut->addItems(rows);
+    // Shown before the first row is: the preview is decoded at the box's size.
+    if (isVisible()) raise();
+    else showCentred();
+    if (ListCut->count() > 0) ListCut->selectRow(0);
+}
+
+void SmartCutResultWnd::setLog(const QString& log) { LabelCutLog->setText(log); }
+
+QStringList SmartCutResultWnd::rows() const {
+    QStringList out;
+    out.reserve(ListCut->count());
+    for (int i = 0; i < ListCut->count(); ++i) out.append(ListCut->item(i)->text());
+    return out;
+}
+
+void SmartCutResultWnd::ListCut_Click() {
+    const QListWidgetItem* item = ListCut->currentItem();
+    if (!item) return;
+    const QString row = item->text();
+    showToolPicture(ImgCut, joinPath(m_wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
+    IntroCut->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
+}
+
+void SmartCutResultWnd::BtnCancel_Click() { close(); }
+
+bool SmartCutResultWnd::stillSameMovie() const {
+    if (m_wnd->rootFilePath == m_folder) return true;
+    dialogs().message(QStringLiteral("主窗口已经打开了别的影片文件夹，这个筛选结果不能再保存，请重新筛选。"),
+                      MsgIcon::Exclamation);
+    return false;
+}
+
+void SmartCutResultWnd::BtnSaveDel_Click() {
+    if (!stillSameMovie()) return;
+    setEnabled(false);
+    const QStringList kept = rows();
+    LoadingWnd* loading = m_wnd->loadingWnd();
+    loading->Prepare(QStringLiteral("保存中..."), QStringLiteral("0%"),
+                     QStringLiteral("保存筛选结果中，总计：%1张").arg(kept.size()));
+    const QStringList mainRows = m_wnd->rows();
+    const int total = int(mainRows.size());
+    // Hashed lookups, names compared exactly; one entry a row, so an image
+    // already missing still counts.
+    const QList<int> going = pages::rowsWhoseImageGoes(mainRows, kept);
+    qsizetype next = 0;
+    for (int i = 0; i < total; ++i) {
+        loading->Advance(i, total);
+        if (next < going.size() && going[next] == i) {
+            m_wnd->DeleteOneImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
+            ++next;
+        }
+    }
+    m_wnd->replaceRows(kept);
+    // The images are gone from the folder and the rows from the list: a
+    // close without saving would leave a script that still names them.
+    m_wnd->editedThisMovie = true;
+    loading->Finish();
+    finishSave(QStringLiteral("保存完成！共删除图片：%1张！").arg(going.size()));
+}
+
+void SmartCutResultWnd::BtnSaveAs_Click() {
+    if (!stillSameMovie()) return;
+    if (!m_picker) {
+        m_picker = new FolderPickerWnd(FolderPickerWnd::Kind::SaveAs, this,
+                                       [this](FolderPickerWnd& picker, const QString& folder) {
+                                           // A refused folder: the user picks another.
+                                           if (!saveCopyTo(folder)) picker.stayOpen();
+                                       });
+    }
+    m_picker->openAt(m_wnd->rootFilePath);  // disables this window until it closes
+}
+
+void SmartCutResultWnd::SaveToNewFilePath(const QString& file_path) { saveCopyTo(file_path); }
+
+bool SmartCutResultWnd::saveCopyTo(const QString& folder) {
+    if (!stillSameMovie()) return true;  // another folder would not help
+    const QString movie = m_wnd->rootFilePath;
+    if (sameFolder(folder, movie)) {
+        // Each image would be copied onto itself.
+        dialogs().message(QStringLiteral("不能另存到影片自己的文件夹，请选择别的文件夹。"), MsgIcon::Exclamation);
+        return false;
+    }
+    setEnabled(false);
+    const QStringList kept = rows();
+    const int total = int(kept.size());
+    LoadingWnd* loading = m_wnd->loadingWnd();
+    loading->Prepare(QStringLiteral("保存中..."), QStringLiteral("0%"),
+                     QStringLiteral("保存筛选结果中，总计：%1张").arg(total));
+    int stored = 0;
+    QStringList failed;                 // "name：reason", in row order
+    QHash<QString, bool> copied;        // a name kept twice is copied once
+    for (int j = 0; j < total; ++j) {
+        loading->Advance(j, total);
+        const QString name = PicMovieWnd::GetImageNameWithRowStr(kept[j]);
+        auto done = copied.constFind(name);
+        if (done == copied.constEnd()) {
+            QString why;
+            bool ok = false;
+            if (!isPlainFileName(name)) {
+                // A row is only text: its name must not lead out of the folder.
+                why = name.isEmpty() ? QStringLiteral("这一行没有图片文件名") : QStringLiteral("不是单独的文件名");
+            } else {
+                ok = copyFileReplacing(joinPath(movie, name), joinPath(folder, name), &why);
+            }
+            if (!ok) failed.append(QStringLiteral("%1：%2").arg(name, why));
+            done = copied.insert(name, ok);
+        }
+        if (*done) ++stored;
+    }
+    loading->Finish();
+    QString problems;
+    if (!failed.isEmpty()) {
+        problems = QStringLiteral("有 %1 张图片没能存储：").arg(failed.size());
+        for (int i = 0; i < failed.size() && i < kReportedNames; ++i) problems += u'\n' + failed[i];
+        if (failed.size() > kReportedNames) problems += QStringLiteral("\n……");
+    }
+    finishSave(QStringLiteral("保存完成！共存储图片：%1张！").arg(stored), problems);
+    return true;
+}
+
+void SmartCutResultWnd::finishSave(const QString& message, const QString& problems) {
+    if (m_selection && m_selection->isVisible()) m_selection->close();
+    dialogs().message(message);
+    if (!problems.isEmpty()) dialogs().message(problems, MsgIcon::Exclamation);
+    close();
+    // Shown again by the next run, it must take input.
+    setEnabled(true);
+}
 
 } // namespace kinoleaf
