@@ -5,7 +5,11 @@
 
 namespace kinoleaf {
 
-void PicMovieWnd::BtnMovieCut_Click() {}
+void PicMovieWnd::BtnMovieCut_Click() {
+    WndMovieCutVol* wnd = movieCutWnd();
+    wnd->LoadRows(rows());
+    wnd->showCentred();
+}
 
 WndMovieCutVol* PicMovieWnd::movieCutWnd() {
     if (!m_movieCut) m_movieCut = new WndMovieCutVol(this);

@@ -1,9 +1,157 @@
 #include "editor/WndMovieCutVol.h"
 
+#include "editor/FolderPickerWnd.h"
+#include "editor/LoadingWnd.h"
+#include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
+#include "editor/episode.h"
+#include "platform/aic_alpha_image.h"
+#include "platform/dialogs.h"
+#include "platform/file_helpers.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace kinoleaf {
+namespace {
+// A report names at most this many; the count tells the rest.
+constexpr int kReportedNames = 10;
+} // namespace
 
-WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wnd(owner) {}
+WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wnd(owner) {
+    setObjectName(QStringLiteral("WndMovieCutVol"));
+    setWindowTitle(QStringLiteral("生成剧集"));
+    resize(860, 560);
+
+    ListSrc = new PageListBox(this);
+    ListSrc->setObjectName(QStringLiteral("ListSrc"));
+    ListSrc->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ImgShow = new aicAlphaImage(this);
+    ImgShow->setObjectName(QStringLiteral("ImgShow"));
+    ImgShow->setMinimumSize(320, 240);
+    IntroShow = new QPlainTextEdit(QStringLiteral("解说内容"), this);
+    IntroShow->setObjectName(QStringLiteral("IntroShow"));
+    IntroShow->setReadOnly(true);
+    IntroShow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    IntroShow->setFixedHeight(IntroShow->fontMetrics().lineSpacing() * 4 + 12);
+    LabelSelCount = new QLabel(QStringLiteral("已选择：0 页"), this);
+    LabelSelCount->setObjectName(QStringLiteral("LabelSelCount"));
+    BtnSaveTo = new QPushButton(QStringLiteral("生成剧集到 >>"), this);
+    BtnSaveTo->setObjectName(QStringLiteral("BtnSaveTo"));
+    BtnCancel = new QPushButton(QStringLiteral("取 消"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    for (QPushButton* b : {BtnSaveTo, BtnCancel}) {
+        b->setMinimumSize(110, 32);
+        b->setAutoDefault(false);
+    }
+
+    auto* preview = new QVBoxLayout;
+    preview->addWidget(ImgShow, 1);
+    preview->addWidget(IntroShow);
+    auto* top = new QHBoxLayout;
+    top->addWidget(ListSrc, 2);
+    top->addLayout(preview, 3);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(LabelSelCount);
+    bottom->addStretch(1);
+    bottom->addWidget(BtnSaveTo);
+    bottom->addWidget(BtnCancel);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(top, 1);
+    all->addLayout(bottom);
+
+    connect(ListSrc, &PageListBox::Click, this, &WndMovieCutVol::ListSrc_Click);
+    // Shift with the arrow keys changes the selection without a click: the
+    // count must follow all the same.
+    connect(ListSrc, &QListWidget::itemSelectionChanged, this, &WndMovieCutVol::showSelectedCount);
+    connect(BtnSaveTo, &QPushButton::clicked, this, &WndMovieCutVol::BtnSaveTo_Click);
+    connect(BtnCancel, &QPushButton::clicked, this, &WndMovieCutVol::BtnCancel_Click);
+}
+
+WndMovieCutVol::~WndMovieCutVol() { delete m_picker; }
+
+void WndMovieCutVol::LoadRows(const QStringList& rows) {
+    ListSrc->clear();
+    ListSrc->addItems(rows);
+    if (ListSrc->count() > 0) {
+        ListSrc->selectRow(0);
+    } else {
+        showToolPicture(ImgShow, {});
+        IntroShow->clear();
+        showSelectedCount();
+    }
+}
+
+void WndMovieCutVol::ListSrc_Click() {
+    const QListWidgetItem* item = ListSrc->currentItem();
+    if (!item) return;
+    const QString row = item->text();
+    showToolPicture(ImgShow, joinPath(m_wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
+    IntroShow->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
+    showSelectedCount();
+}
+
+void WndMovieCutVol::showSelectedCount() {
+    LabelSelCount->setText(QStringLiteral("已选择： %1 页").arg(ListSrc->selectedItems().size()));
+}
+
+QStringList WndMovieCutVol::selectedRows() const {
+    // In list order, whatever order they were chosen in.
+    QStringList rows;
+    for (int i = 0; i < ListSrc->count(); ++i)
+        if (ListSrc->item(i)->isSelected()) rows.append(ListSrc->item(i)->text());
+    return rows;
+}
+
+void WndMovieCutVol::BtnSaveTo_Click() {
+    // An episode of no pages would only leave an empty script behind.
+    if (ListSrc->selectedItems().isEmpty()) {
+        dialogs().message(QStringLiteral("请先选择要生成剧集的页面"));
+        return;
+    }
+    if (!m_picker) {
+        m_picker = new FolderPickerWnd(FolderPickerWnd::Kind::VolSaveTo, this,
+                                       [this](FolderPickerWnd& picker, const QString& target) {
+                                           GenerateEpisode(picker, target);
+                                       });
+    }
+    m_picker->openAt(m_wnd->rootFilePath);
+}
+
+void WndMovieCutVol::BtnCancel_Click() { close(); }
+
+void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& target) {
+    // The movie's own script would be cut down to the episode.
+    if (episode::sameFolder(target, m_wnd->rootFilePath)) {
+        dialogs().message(QStringLiteral("剧集不能生成到影片自己的文件夹里，请另选一个文件夹。"));
+        picker.stayOpen();  // to pick another
+        return;
+    }
+    picker.setEnabled(false);
+    LoadingWnd* loading = m_wnd->loadingWnd();
+    loading->Prepare(QStringLiteral("存储中..."), QStringLiteral("0%"), QStringLiteral("剧集生成中，请稍候..."));
+    const episode::Result result = episode::generate(selectedRows(), m_wnd->rootFilePath, target,
+                                                     [loading](int done, int total) { loading->Advance(done, total); });
+    loading->Finish();
+    if (result.scriptWritten) {
+        dialogs().message(QStringLiteral("剧集生成完成！共计：%1 张").arg(result.pages));
+    } else {
+        // Without its script the folder is no episode: no success to report.
+        dialogs().message(QStringLiteral("剧集没能生成：脚本文件写不进去。\n[%1]\n%2")
+                              .arg(QDir::toNativeSeparators(target), result.scriptError),
+                          MsgIcon::Critical);
+    }
+    if (!result.failed.isEmpty()) {
+        QString report = QStringLiteral("有 %1 张图片没能复制到剧集里（它们的解说已写进脚本）：").arg(result.failed.size());
+        for (int i = 0; i < result.failed.size() && i < kReportedNames; ++i)
+            report += QStringLiteral("\n%1：%2").arg(result.failed[i].imageName, result.failed[i].reason);
+        if (result.failed.size() > kReportedNames) report += QStringLiteral("\n……");
+        dialogs().message(report, MsgIcon::Exclamation);
+    }
+    picker.setEnabled(true);
+}
 
 } // namespace kinoleaf

@@ -4,18 +4,47 @@
 
 #include "editor/ToolWnd.h"
 
+#include <QStringList>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace kinoleaf {
 
 class FolderPickerWnd;
+class PageListBox;
 class PicMovieWnd;
+class aicAlphaImage;
 
 class WndMovieCutVol : public ToolWnd {
     Q_OBJECT
 public:
     // Beside the main window, which stays usable.
     explicit WndMovieCutVol(PicMovieWnd* owner);
+    ~WndMovieCutVol() override;
+
+    // The rows as they are now; later edits in the main window don't reach them.
+    void LoadRows(const QStringList& rows);
+    FolderPickerWnd* picker() const { return m_picker; }
+
+    PageListBox* ListSrc;
+    aicAlphaImage* ImgShow;
+    QPlainTextEdit* IntroShow;
+    QLabel* LabelSelCount;
+    QPushButton* BtnSaveTo;
+    QPushButton* BtnCancel;
+
+public slots:
+    void ListSrc_Click();
+    void BtnSaveTo_Click();
+    void BtnCancel_Click();
 
 private:
+    void GenerateEpisode(FolderPickerWnd& picker, const QString& target);
+    void showSelectedCount();
+    QStringList selectedRows() const;
+
     PicMovieWnd* m_wnd;
     FolderPickerWnd* m_picker = nullptr;  // WndVolSaveTo, made at its first use
 };

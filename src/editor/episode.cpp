@@ -1,5 +1,42 @@
 #include "editor/episode.h"
 
+#include "model/page_row.h"
+#include "model/script_file.h"
+#include "platform/file_helpers.h"
+
+#include <QFileInfo>
+
 namespace kinoleaf::episode {
+
+Result generate(const QStringList& rows, const QString& movieFolder, const QString& targetFolder,
+                const std::function<void(int, int)>& progress) {
+    Result result;
+    result.pages = int(rows.size());
+    QStringList written;
+    written.reserve(rows.size());
+    for (int j = 0; j < result.pages; ++j) {
+        if (progress) progress(j, result.pages);
+        const QString name = imageNameOfRow(rows[j]);
+        if (name.isEmpty()) continue;
+        QString why;
+        if (!isPlainFileName(name)) {
+            why = QStringLiteral("文件名或参数无效");
+        } else {
+            copyFileReplacing(joinPath(movieFolder, name), joinPath(targetFolder, name), &why);
+        }
+        if (!why.isEmpty()) result.failed.append({name, why});
+        written.append(rows[j]);
+    }
+    // Whole or not at all, as the movie's own script is saved.
+    const script::WriteResult saved = script::write(joinPath(targetFolder, script::kFileName), written);
+    result.scriptWritten = saved.ok;
+    result.scriptError = saved.error;
+    return result;
+}
+
+bool sameFolder(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath(), cb = QFileInfo(b).canonicalFilePath();
+    return !ca.isEmpty() && ca == cb;
+}
 
 } // namespace kinoleaf::episode

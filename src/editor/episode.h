@@ -2,6 +2,35 @@
 // An episode: chosen pages of a movie copied, with a script of their rows,
 // into a folder of its own.
 
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
 namespace kinoleaf::episode {
+
+struct Failure {
+    QString imageName;
+    QString reason;  // in Chinese
+};
+
+struct Result {
+    bool scriptWritten = false;
+    QString scriptError;     // why the script could not be written
+    int pages = 0;           // the rows given, pages without an image name included
+    QList<Failure> failed;   // images that could not be copied
+};
+
+// Copies each row's image from the movie folder into the target folder,
+// replacing files of the same names, and writes the target's script with
+// the rows, in order. Rows without an image name are neither copied nor
+// written. An image that can't be copied is reported and its row still
+// written: the intro is the user's work, the picture can follow. progress
+// is told (page, pages) before each page.
+Result generate(const QStringList& rows, const QString& movieFolder, const QString& targetFolder,
+                const std::function<void(int done, int total)>& progress = {});
+
+// Whether two paths name the same folder (links and "." resolved).
+bool sameFolder(const QString& a, const QString& b);
 
 } // namespace kinoleaf::episode

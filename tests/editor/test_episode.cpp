@@ -1,0 +1,59 @@
+// Episodes: chosen pages copied with a script of their rows into a folder.
+
+#include "editor/episode.h"
+#include "model/script_file.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kinoleaf;
+using namespace kinoleaf::test;
+
+class TestEpisode : public QObject {
+    Q_OBJECT
+private slots:
+    void copiesImagesAndWritesTheirRows() {
+        QTemporaryDir tmp;
+        const QString movie = tmp.filePath("movie"), target = tmp.filePath("ep1");
+        for (const char* name : {"1.jpg", "3.jpg", "4.jpg"}) writeBytes(movie, name, name);
+        QDir().mkpath(target);
+        writeBytes(target, "old.jpg", "stays");
+        writeBytes(target, "3.jpg", "replaced");
+        QList<int> seen;
+        const auto r = episode::generate({"1.jpg :一", "3.jpg", " :无图", "4.jpg :四", "gone.jpg :丢"}, movie, target,
+                                         [&](int done, int) { seen << done; });
+        QVERIFY(r.scriptWritten);
+        QCOMPARE(r.pages, 5);  // the page without an image counts, unwritten
+        QCOMPARE(seen, (QList<int>{0, 1, 2, 3, 4}));
+        QCOMPARE(readBytes(target + "/3.jpg"), QByteArray("3.jpg"));
+        QCOMPARE(readBytes(target + "/old.jpg"), QByteArray("stays"));
+        // a missing image is reported; its intro still goes into the script
+        QCOMPARE(r.failed.size(), 1);
+        QCOMPARE(r.failed[0].imageName, QStringLiteral("gone.jpg"));
+        QCOMPARE(r.failed[0].reason, QStringLiteral("文件或文件夹不存在"));
+        QCOMPARE(readBytes(target + "/ReelsketchScript.txt"),
+                 gbkBytes("1.jpg :一\r\n3.jpg\r\n4.jpg :四\r\ngone.jpg :丢\r\n"));
+        // a second episode into the same folder replaces the script only
+        QVERIFY(episode::generate({"4.jpg :又"}, movie, target).scriptWritten);
+        QCOMPARE(readBytes(target + "/ReelsketchScript.txt"), gbkBytes("4.jpg :又\r\n"));
+        QVERIFY(QFile::exists(target + "/1.jpg"));
+        // a name leading out of the movie folder copies nothing from there
+        writeBytes(tmp.path(), "outside.jpg", "x");
+        const auto out = episode::generate({"../outside.jpg :x"}, movie, target);
+        QCOMPARE(out.failed.size(), 1);
+        QVERIFY(!QFile::exists(tmp.filePath("outside.jpg").replace("outside", "ep1/outside")));
+    }
+
+    void sameFolderSeesThroughSpellings() {
+        QTemporaryDir tmp;
+        QDir().mkpath(tmp.filePath("m/sub"));
+        QVERIFY(episode::sameFolder(tmp.filePath("m"), tmp.filePath("m/sub/..")));
+        QVERIFY(!episode::sameFolder(tmp.filePath("m"), tmp.filePath("m/sub")));
+        QVERIFY(!episode::sameFolder(tmp.filePath("missing"), tmp.filePath("missing")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEpisode)
+#include "test_episode.moc"
