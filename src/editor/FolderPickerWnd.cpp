@@ -117,10 +117,12 @@ void FolderPickerWnd::openAt(const QString& folder) {
 void FolderPickerWnd::DriveList_Change() {
     const QString picked = DriveList->drive();
     const bool moved = DirList->setPath(DirList->currentFolderOn(picked), false);
-    // The drive list follows the folder list; when they disagree the drive
-    // could not be read.
+    // When the folder list could not follow, the drive could not be read:
+    // say so, then put the drive list back where the folder list is.
+    const QString at = DirList->path();
+    const bool onPicked = at == picked || at.startsWith(picked.endsWith(u'/') ? picked : picked + u'/');
+    if (!moved || !onPicked) dialogs().message(QStringLiteral("O_O 设备无法读取咧"));
     DriveList->setDrive(DirList->path());
-    if (!moved || DriveList->drive() != picked) dialogs().message(QStringLiteral("O_O 设备无法读取咧"));
 }
 
 void FolderPickerWnd::BtnNewFile_Click() {

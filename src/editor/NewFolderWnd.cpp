@@ -15,7 +15,9 @@
 #include <QPushButton>
 
 #include <cerrno>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 namespace kinoleaf {
 namespace {
@@ -105,7 +107,13 @@ void NewFolderWnd::BtnOk_Click() {
     const QFileInfo there(path);
     int error = 0;
     if (!there.exists() && !there.isSymLink()) {
-        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) {
+        errno = 0;
+#ifdef Q_OS_UNIX
+        const bool made = ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
+#else
+        const bool made = QDir().mkdir(path);
+#endif
+        if (made) {
             if (!m_picker->DirList->setPath(path, false)) m_picker->DirList->refresh();
             close();
             return;

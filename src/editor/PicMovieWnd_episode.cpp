@@ -1,5 +1,6 @@
 // The main window's 分集 button.
 
+#include "editor/FolderPickerWnd.h"
 #include "editor/PicMovieWnd.h"
 #include "editor/WndMovieCutVol.h"
 
@@ -7,6 +8,12 @@ namespace kinoleaf {
 
 void PicMovieWnd::BtnMovieCut_Click() {
     WndMovieCutVol* wnd = movieCutWnd();
+    // An episode on its way out keeps the pages chosen for it.
+    if (wnd->picker() && wnd->picker()->isVisible()) {
+        wnd->picker()->raise();
+        wnd->picker()->activateWindow();
+        return;
+    }
     wnd->LoadRows(rows());
     wnd->showCentred();
 }

@@ -24,7 +24,6 @@ constexpr int kReportedNames = 10;
 WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wnd(owner) {
     setObjectName(QStringLiteral("WndMovieCutVol"));
     setWindowTitle(QStringLiteral("生成剧集"));
-    resize(860, 560);
 
     ListSrc = new PageListBox(this);
     ListSrc->setObjectName(QStringLiteral("ListSrc"));
@@ -74,6 +73,7 @@ WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wn
 WndMovieCutVol::~WndMovieCutVol() { delete m_picker; }
 
 void WndMovieCutVol::LoadRows(const QStringList& rows) {
+    m_folder = m_wnd->rootFilePath;
     ListSrc->clear();
     ListSrc->addItems(rows);
     if (ListSrc->count() > 0) {
@@ -124,8 +124,14 @@ void WndMovieCutVol::BtnSaveTo_Click() {
 void WndMovieCutVol::BtnCancel_Click() { close(); }
 
 void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& target) {
+    // The rows belong to the movie they were taken from; its images are
+    // read from there, never from another movie opened since.
+    if (!episode::sameFolder(m_folder, m_wnd->rootFilePath) && m_folder != m_wnd->rootFilePath) {
+        dialogs().message(QStringLiteral("主窗口已经打开了别的影片文件夹，请重新打开分集窗口。"));
+        return;
+    }
     // The movie's own script would be cut down to the episode.
-    if (episode::sameFolder(target, m_wnd->rootFilePath)) {
+    if (episode::sameFolder(target, m_folder)) {
         dialogs().message(QStringLiteral("剧集不能生成到影片自己的文件夹里，请另选一个文件夹。"));
         picker.stayOpen();  // to pick another
         return;
@@ -133,7 +139,7 @@ void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& tar
     picker.setEnabled(false);
     LoadingWnd* loading = m_wnd->loadingWnd();
     loading->Prepare(QStringLiteral("存储中..."), QStringLiteral("0%"), QStringLiteral("剧集生成中，请稍候..."));
-    const episode::Result result = episode::generate(selectedRows(), m_wnd->rootFilePath, target,
+    const episode::Result result = episode::generate(selectedRows(), m_folder, target,
                                                      [loading](int done, int total) { loading->Advance(done, total); });
     loading->Finish();
     if (result.scriptWritten) {

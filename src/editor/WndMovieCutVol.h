@@ -27,6 +27,7 @@ public:
     // The rows as they are now; later edits in the main window don't reach them.
     void LoadRows(const QStringList& rows);
     FolderPickerWnd* picker() const { return m_picker; }
+    QSize sizeHint() const override { return {860, 560}; }
 
     PageListBox* ListSrc;
     aicAlphaImage* ImgShow;
@@ -46,6 +47,7 @@ private:
     QStringList selectedRows() const;
 
     PicMovieWnd* m_wnd;
+    QString m_folder;                     // the movie the rows were taken from
     FolderPickerWnd* m_picker = nullptr;  // WndVolSaveTo, made at its first use
 };
 

@@ -215,6 +215,9 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
     errno = 0;
     if (!source.open(QIODevice::ReadOnly)) return fail(fileErrorReason(source, errno));
     if (folderExists(to)) return fail(fileErrorReason(EISDIR));
+    // A link would be followed, and the file it points to, maybe far from
+    // the chosen folder, replaced.
+    if (QFileInfo(to).isSymLink()) return fail(QStringLiteral("同名的链接挡在那里"));
     QSaveFile target(to);
     errno = 0;
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(fileErrorReason(target, errno));
@@ -236,7 +239,8 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
         if (!copied && done > 0) {
             const int copyErrno = errno;
             target.cancelWriting();
-            return fail(fileErrorReason(copyErrno));
+            // Short without an error: the file changed while it was read.
+            return fail(copyErrno ? fileErrorReason(copyErrno) : QStringLiteral("读取失败"));
         }
         break;
     }

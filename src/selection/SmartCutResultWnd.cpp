@@ -97,6 +97,9 @@ SmartCutResultWnd::~SmartCutResultWnd() { delete m_picker; }
 QSize SmartCutResultWnd::sizeHint() const { return {820, 580}; }
 
 void SmartCutResultWnd::clearRows() {
+    // A result left on view from an earlier opening must not be saved over
+    // the rows of this one.
+    hide();
     ListCut->clear();
     // Nothing of an earlier run stays on view.
     showToolPicture(ImgCut, {});
@@ -140,6 +143,9 @@ bool SmartCutResultWnd::stillSameMovie() const {
 
 void SmartCutResultWnd::BtnSaveDel_Click() {
     if (!stillSameMovie()) return;
+    // A run keeps at least its first row: an empty list is no result, and
+    // saving it would move every image out of the movie.
+    if (ListCut->count() == 0) return;
     setEnabled(false);
     const QStringList kept = rows();
     LoadingWnd* loading = m_wnd->loadingWnd();

@@ -277,7 +277,12 @@ void SmartCutWnd::Form_Load() {
     ListImgSrc->setFocus();
 }
 
-bool SmartCutWnd::Form_Unload() { return true; }  // ToolWnd enables the main window
+bool SmartCutWnd::Form_Unload() {
+    // Its result goes with it: the main window is usable again, and a result
+    // saved later would no longer match the rows.
+    m_result->close();
+    return true;  // ToolWnd enables the main window
+}
 
 bool SmartCutWnd::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {

@@ -73,6 +73,29 @@ private slots:
         QCOMPARE(readBytes(target + "/ReelsketchScript.txt"), gbkBytes("1.jpg :一\r\n3.jpg :三\r\n4.jpg :四\r\n"));
     }
 
+    void theRowsStayWithTheirMovie() {
+        EditorFixture f;
+        const QString a = f.makeMovie("a", {"1.jpg"}, QStringList{"1.jpg :A"});
+        const QString b = f.makeMovie("b", {"1.jpg"}, QStringList{"1.jpg :B"});
+        f.open(a);
+        f.wnd->BtnMovieCut->click();
+        auto* ep = topLevel<WndMovieCutVol>();
+        ep->BtnSaveTo->click();
+        // 分集 again while its picker is open keeps the chosen pages
+        f.wnd->BtnMovieCut->click();
+        QCOMPARE(ep->LabelSelCount->text(), QStringLiteral("已选择： 1 页"));
+        ep->picker()->close();
+        // another movie opened meanwhile: the episode would mix the two
+        f.open(b);
+        ep->BtnSaveTo->click();
+        QVERIFY(ep->picker()->DirList->setPath(f.root.path(), false));
+        f.dialogs.expectMessage(QStringLiteral("主窗口已经打开了别的影片文件夹，请重新打开分集窗口。"));
+        ep->picker()->BtnOk->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(!QFile::exists(f.root.filePath("ReelsketchScript.txt")));
+        QCOMPARE(readBytes(a + "/ReelsketchScript.txt"), gbkBytes("1.jpg :A\r\n"));
+    }
+
     void nothingSelectedIsRefused() {
         EditorFixture f;
         f.open(f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg"}));

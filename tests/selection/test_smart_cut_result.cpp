@@ -131,7 +131,10 @@ private slots:
 
     void anotherMovieOpenedMeanwhile() {
         ResultFixture f({"a.jpg :1"});
-        f.selection->close();  // the main window is usable again, the result stays
+        // closing the selection takes its result along
+        f.selection->close();
+        QVERIFY(!f.result->isVisible());
+        f.result->show();
         const QString other = f.makeMovie("n", {"x.jpg"}), target = f.makeMovie("t", {});
         f.open(other);
         const QString changed = QStringLiteral("主窗口已经打开了别的影片文件夹，这个筛选结果不能再保存，请重新筛选。");
