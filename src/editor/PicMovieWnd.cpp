@@ -7,6 +7,8 @@
 #include "pages/ExImgWnd.h"
 #include "pages/ImgSortWnd.h"
 #include "pages/WndDelPages.h"
+#include "online/ServerLoginWnd.h"
+#include "online/ServerMovieListWnd.h"
 #include "selection/SmartCutWnd.h"
 #include "editor/WndMovieCutVol.h"
 #include "editor/main_layout.h"
@@ -63,6 +65,8 @@ PicMovieWnd::~PicMovieWnd() {
     delete m_imgSort;
     delete m_smartCut;
     delete m_movieCut;
+    delete m_movieList;
+    delete m_login;
     // The controls go after this window's own part; what they signal while
     // they go (the page list empties its model) must not reach it.
     for (QObject* sender : std::initializer_list<QObject*>{ListMoviePics, ListMoviePics->model(),
@@ -163,7 +167,8 @@ void PicMovieWnd::buildControls() {
         {BtnChangePage, &PicMovieWnd::BtnChangePage_Click}, {BtnUpImg, &PicMovieWnd::BtnUpImg_Click},
         {BtnDownImg, &PicMovieWnd::BtnDownImg_Click},       {BtnDelMorePages, &PicMovieWnd::BtnDelMorePages_Click},
         {BtnImgSort, &PicMovieWnd::BtnImgSort_Click},       {BtnExportTj, &PicMovieWnd::BtnExportTj_Click},
-        {BtnImgCut, &PicMovieWnd::BtnImgCut_Click},         {BtnMovieCut, &PicMovieWnd::BtnMovieCut_Click}};
+        {BtnImgCut, &PicMovieWnd::BtnImgCut_Click},         {BtnMovieCut, &PicMovieWnd::BtnMovieCut_Click},
+        {BtnLinkServer, &PicMovieWnd::BtnLinkServer_Click}};
     for (const auto& [button, handler] : tools) connect(button, &QPushButton::clicked, this, handler);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &PicMovieWnd::BtnSave_Click);
     connect(DriveSelect, &DriveListBox::Change, this, &PicMovieWnd::DriveSelect_Change);

@@ -19,6 +19,8 @@ class DirListBox;
 class DriveListBox;
 class ExImgWnd;
 class ImgSortWnd;
+class ServerLoginWnd;
+class ServerMovieListWnd;
 class SmartCutWnd;
 class WndDelPages;
 class WndMovieCutVol;
@@ -66,6 +68,11 @@ public:
     void DeleteOneImage(const QString& name);
     // Makes the named image the selected page's image.
     void ExNowImageWithImageNamed(const QString& name);
+
+    // The online windows, made at their first use and kept: the login state
+    // (login_UserName) lives in the login window and outlives its closing.
+    ServerLoginWnd* loginWnd();
+    ServerMovieListWnd* movieListWnd();
     QString baseTitle() const { return m_baseTitle; }
     LoadingWnd* loadingWnd() const { return m_loading; }
 
@@ -117,6 +124,7 @@ public slots:
     void BtnExportTj_Click();
     void BtnImgCut_Click();
     void BtnMovieCut_Click();
+    void BtnLinkServer_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -180,6 +188,8 @@ private:
     ImgSortWnd* m_imgSort = nullptr;
     SmartCutWnd* m_smartCut = nullptr;
     WndMovieCutVol* m_movieCut = nullptr;
+    ServerLoginWnd* m_login = nullptr;
+    ServerMovieListWnd* m_movieList = nullptr;
 };
 
 } // namespace kinoleaf

@@ -1,0 +1,42 @@
+#pragma once
+// The exchanges with the online service: form posts answered with JSON, and
+// plain downloads of image files. Synchronous on the calling thread, as the
+// windows expect; user input waits meanwhile, so no handler runs twice.
+
+#include "util/json_value.h"
+
+#include <QString>
+
+namespace kinoleaf::online {
+
+// The service's address, ending in "/"; endpoint paths are appended to it.
+// A built-in setting; tests point it at their own server.
+QString serviceBaseUrl();
+void setServiceBaseUrl(const QString& url);
+
+// How long an exchange may wait for its reply (30 s unless a test says less).
+int requestTimeoutMs();
+void setRequestTimeoutMs(int ms);
+
+// One form value, percent-encoded as UTF-8, so what a user types can neither
+// add nor change a parameter.
+QString encodeFormValue(const QString& value);
+
+struct Exchange {
+    JsonValue root;  // the parsed reply; empty when the exchange failed
+    QString error;   // why it failed outright, in Chinese; "" when a reply was parsed
+};
+
+// Posts the form body (pairs already encoded) to base URL + endpoint path.
+Exchange PostForm(const QString& endpointPath, const QString& body);
+
+struct Download {
+    bool ok = false;
+    QString error;  // in Chinese, when !ok
+};
+
+// Fetches nUrl into nFile: only a complete reply with status 200 is written,
+// through a temporary file renamed into place.
+Download DownNetFile(const QString& nUrl, const QString& nFile);
+
+} // namespace kinoleaf::online

@@ -1,0 +1,5 @@
+#include "online/online_logic.h"
+
+namespace kinoleaf::online {
+
+} // namespace kinoleaf::online
