@@ -477,6 +477,12 @@ void PicMovieWnd::onPictureFailed(const QString& path, const QString& reason) {
     // Found out late, as the decode ran: undo what showing the page did, as
     // when the header tells at once, unless the user has typed meanwhile.
     const std::optional<PageBefore> before = std::exchange(m_pendingPage, std::nullopt);
+    // Moved away while it decoded (publishing renames, a deleted page goes
+    // to its folder): no verdict on a picture that is no longer there.
+    if (!plainFileExists(path)) {
+        ShowLogMessage(QStringLiteral(">_< 图片文件已不在原处[%1]").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     if (before && before->row == selectedRow() && TxtMovieIntro->text() == before->introShown) {
         setRowText(before->row, before->rowText);
         {

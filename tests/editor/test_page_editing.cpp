@@ -318,6 +318,11 @@ private slots:
         QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/cut.jpg");
         QVERIFY(f.intro()->isEnabled());
         QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片不完整")));
+        // a decode that failed because its file was moved away meanwhile
+        // (publishing renames while the progress repaints) is no bad picture
+        emit f.wnd->PicMovieImg->imageFailed(dir + "/renamed.jpg", QStringLiteral("找不到文件"));
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.intro()->isEnabled());
     }
 
     void aLaterPageWinsOverAPictureStillDecoding() {
