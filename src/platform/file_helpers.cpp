@@ -8,8 +8,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <QRandomGenerator>
+
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -274,6 +278,63 @@ bool moveFileNoReplace(const QString& from, const QString& to) {
     // promise explicit for callers that read this.
     if (QFileInfo::exists(to)) return false;
     return QFile::rename(from, to);
+}
+
+} // namespace kinoleaf
+
+namespace kinoleaf {
+
+PartFile::~PartFile() {
+    if (!m_file.fileName().isEmpty()) {
+        m_file.close();
+        m_file.remove();
+    }
+}
+
+bool PartFile::open() {
+    const QString folder = QFileInfo(m_target).absolutePath();
+    // A fresh name each time: NewOnly never opens someone else's file, and the
+    // mode follows the umask like any file the user makes.
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        m_file.setFileName(joinPath(folder, QStringLiteral(".kinoleaf-%1.part")
+                                                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
+        errno = 0;
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
+        if (errno != EEXIST) break;
+    }
+    m_file.setFileName(QString());
+    return false;
+}
+
+bool PartFile::write(const QByteArray& data) {
+    errno = 0;
+    return m_file.write(data) == data.size();
+}
+
+bool PartFile::commit() {
+    errno = 0;
+    if (!m_file.flush()) return false;
+    m_file.close();
+    // Replaces the target in one step; QFile::rename would refuse.
+    auto native = [](const QString& path) {
+#ifdef Q_OS_WIN
+        return std::filesystem::path(path.toStdWString());
+#else
+        return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+    };
+    std::error_code error;
+    std::filesystem::rename(native(m_file.fileName()), native(m_target), error);
+    if (error) {
+#ifdef Q_OS_WIN
+        errno = EACCES;
+#else
+        errno = error.value();
+#endif
+        return false;
+    }
+    m_file.setFileName(QString());
+    return true;
 }
 
 } // namespace kinoleaf

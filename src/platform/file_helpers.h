@@ -3,6 +3,7 @@
 // order, plain existence tests, path joining, and moves that never replace.
 
 #include <QByteArray>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -59,5 +60,28 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error = 
 
 // Renames or moves a file; refuses (returns false) when the target exists.
 bool moveFileNoReplace(const QString& from, const QString& to);
+
+// A file written under a hidden temporary name beside its target and renamed
+// over it only by commit(), so the target is never seen half-written; the
+// temporary file goes when the object does without a commit. Unlike a save
+// of what a user wrote, no sync to disk: meant for files that can be fetched
+// again, where a sync per file would cost more than the writing.
+class PartFile {
+public:
+    explicit PartFile(const QString& target) : m_target(target) {}
+    ~PartFile();
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    bool open();  // errno says why when false
+    bool isOpen() const { return m_file.isOpen(); }
+    bool write(const QByteArray& data);  // errno says why when false
+    bool commit();                       // errno says why when false
+    const QFile& device() const { return m_file; }
+
+private:
+    QString m_target;
+    QFile m_file;
+};
 
 } // namespace kinoleaf
