@@ -10,11 +10,14 @@
 namespace kinoleaf::online {
 
 // The service's address, ending in "/"; endpoint paths are appended to it.
-// A built-in setting; tests point it at their own server.
+// A built-in setting; tests point it at their own server. Anything but an
+// http or https address ending in "/" is ignored.
 QString serviceBaseUrl();
 void setServiceBaseUrl(const QString& url);
 
-// How long an exchange may wait for its reply (30 s unless a test says less).
+// How long an exchange may wait for its reply (30 s unless a test says less);
+// a download may take longer as long as data keeps coming at least that
+// often. Values <= 0 are ignored.
 int requestTimeoutMs();
 void setRequestTimeoutMs(int ms);
 
@@ -28,6 +31,8 @@ struct Exchange {
 };
 
 // Posts the form body (pairs already encoded) to base URL + endpoint path.
+// Any reply that is a JSON object counts, whatever its HTTP status: the
+// caller judges its "status" member.
 Exchange PostForm(const QString& endpointPath, const QString& body);
 
 struct Download {
@@ -35,8 +40,9 @@ struct Download {
     QString error;  // in Chinese, when !ok
 };
 
-// Fetches nUrl into nFile: only a complete reply with status 200 is written,
-// through a temporary file renamed into place.
+// Fetches nUrl (http or https only) into nFile: only a complete reply with
+// status 200 is written, through a temporary file renamed into place, so an
+// error page or a broken transfer never replaces an existing file.
 Download DownNetFile(const QString& nUrl, const QString& nFile);
 
 } // namespace kinoleaf::online
