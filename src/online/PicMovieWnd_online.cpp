@@ -7,7 +7,10 @@
 
 namespace kinoleaf {
 
-void PicMovieWnd::BtnLinkServer_Click() {}
+void PicMovieWnd::BtnLinkServer_Click() {
+    if (loginWnd()->login_UserName.isEmpty()) loginWnd()->showCentred();
+    else movieListWnd()->showCentred();
+}
 
 ServerLoginWnd* PicMovieWnd::loginWnd() {
     if (!m_login) m_login = new ServerLoginWnd(this);

@@ -1,0 +1,147 @@
+// A story download end to end: 500 images of 200 KB through the movie list
+// window's StartDownloadMovieSaveToPath from the local stand-in service (in
+// a thread of its own), with the progress window showing, interleaved with
+// the same images fetched by a bare DownNetFile loop, each run into fresh
+// folders. The service thread's CPU is not counted.
+//   bench_story [runs]
+
+#include "bench_support.h"
+#include "editor/LoadingWnd.h"
+#include "editor/PicMovieWnd.h"
+#include "online/ServerLoginWnd.h"
+#include "online/ServerMovieListWnd.h"
+#include "online/http_exchange.h"
+#include "platform/dialogs.h"
+#include "support/test_service.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace kinoleaf;
+using namespace kinoleaf::bench;
+
+namespace {
+
+constexpr int kPages = 500;
+constexpr int kBytes = 200 * 1024;
+
+// Counts the closing messages; a run must end with exactly one.
+class CountingDialogs final : public Dialogs {
+public:
+    QStringList texts;
+    void message(const QString& text, MsgIcon, const QString&) override { texts << text; }
+    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
+    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+};
+
+bool folderHoldsTheStory(const QString& folder, bool withScript) {
+    for (int i = 0; i < kPages; ++i) {
+        if (QFileInfo(QDir(folder).filePath(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')))).size() != kBytes)
+            return false;
+    }
+    if (!withScript) return true;
+    QFile script(QDir(folder).filePath(QStringLiteral("ReelsketchScript.txt")));
+    return script.open(QIODevice::ReadOnly) && script.readAll().count("\r\n") == kPages;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
+    std::printf("processor: %s\n", qPrintable(processorName()));
+
+    test::TestService service;
+    if (!service.startInThread()) {
+        std::printf("the local service could not start\n");
+        return 1;
+    }
+    online::setServiceBaseUrl(service.baseUrl());
+    QJsonArray story;
+    QStringList urls;
+    QByteArray data(kBytes, Qt::Uninitialized);
+    for (int i = 0; i < kPages; ++i) {
+        QRandomGenerator(quint32(i + 1)).fillRange(reinterpret_cast<quint32*>(data.data()), kBytes / 4);
+        const QByteArray path = QStringLiteral("/img/p%1.jpg").arg(i, 3, 10, QLatin1Char('0')).toUtf8();
+        test::ServiceReply reply;
+        reply.contentType = "image/jpeg";
+        reply.body = data;
+        service.setReply(path, reply);
+        urls << service.url(path);
+        story.append(QJsonObject{{"image", urls.last()}, {"intro", QStringLiteral("第%1页的解说").arg(i + 1)}});
+    }
+    service.setJson(test::TestService::kMovieStory,
+                    QJsonDocument(QJsonObject{{"status", 1}, {"pages_count", kPages}, {"story", story}})
+                        .toJson(QJsonDocument::Compact));
+
+    CountingDialogs dialogs;
+    setDialogs(&dialogs);
+    PicMovieWnd wnd;
+    wnd.show();
+    wnd.loginWnd()->login_UserName = QStringLiteral("bench");
+    ServerMovieListWnd* list = wnd.movieListWnd();
+    list->showCentred();
+    list->ListMovies->addItem(QStringLiteral("1 | 影片"));
+    list->ListMovies->setCurrentRow(0);
+    LoadingWnd* loading = wnd.loadingWnd();
+
+    QTemporaryDir tmp;
+    std::vector<double> oursCpu, oursWall, oursRepaints, bareCpu, bareWall;
+    for (int run = 0; run < runs; ++run) {
+        const QString ours = tmp.filePath(QStringLiteral("ours%1").arg(run));
+        const QString bare = tmp.filePath(QStringLiteral("bare%1").arg(run));
+        QDir().mkpath(ours);
+        QDir().mkpath(bare);
+
+        dialogs.texts.clear();
+        const int repaints = loading->repaintCount();
+        double c0 = processCpuMs() - service.threadCpuMs();
+        QElapsedTimer t;
+        t.start();
+        list->StartDownloadMovieSaveToPath(ours);
+        oursWall.push_back(msSince(t));
+        oursCpu.push_back(processCpuMs() - service.threadCpuMs() - c0);
+        oursRepaints.push_back(loading->repaintCount() - repaints);
+        if (dialogs.texts != QStringList{QStringLiteral("下载完成！共计：%1 张").arg(kPages)} ||
+            !folderHoldsTheStory(ours, true)) {
+            std::printf("run %d: the download went wrong: %s\n", run, qPrintable(dialogs.texts.join(" / ")));
+            return 1;
+        }
+
+        c0 = processCpuMs() - service.threadCpuMs();
+        t.start();
+        for (int i = 0; i < kPages; ++i) {
+            const QString name = QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+            if (!online::DownNetFile(urls[i], QDir(bare).filePath(name)).ok) return 1;
+        }
+        bareWall.push_back(msSince(t));
+        bareCpu.push_back(processCpuMs() - service.threadCpuMs() - c0);
+        if (!folderHoldsTheStory(bare, false)) return 1;
+
+        QDir(ours).removeRecursively();
+        QDir(bare).removeRecursively();
+    }
+    setDialogs(nullptr);
+    std::printf("story of %d images of 200 KB from the local service (own thread), %d runs,\n"
+                "interleaved with a bare DownNetFile loop over the same images:\n",
+                kPages, runs);
+    std::printf("  window CPU  %s ms (process less the service thread)\n", qPrintable(figures(oursCpu)));
+    std::printf("  window wall %s ms\n", qPrintable(figures(oursWall)));
+    std::printf("  progress repaints per run %s\n", qPrintable(figures(oursRepaints, 0)));
+    std::printf("  bare   CPU  %s ms (process less the service thread)\n", qPrintable(figures(bareCpu)));
+    std::printf("  bare   wall %s ms\n", qPrintable(figures(bareWall)));
+    std::printf("  ratio of medians, window / bare: wall %.2fx, CPU %.2fx\n", median(oursWall) / median(bareWall),
+                median(oursCpu) / median(bareCpu));
+    return 0;
+}
