@@ -10,6 +10,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -36,6 +38,15 @@ bool isWebUrl(const QUrl& url) {
     return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") && !url.host().isEmpty();
 }
 
+class NoCookies final : public QNetworkCookieJar {
+public:
+    bool setCookiesFromUrl(const QList<QNetworkCookie>&, const QUrl&) override { return false; }
+};
+
+// A reply to a form post is a few kilobytes; one past this is no answer of
+// the service's, and reading on would only fill memory.
+constexpr qint64 kMaxReplyBytes = 64 * 1024 * 1024;
+
 // One manager per thread, so connections to the service are reused from one
 // exchange to the next. It goes with the application (main thread) or with
 // its thread, never after the event machinery it needs.
@@ -43,6 +54,9 @@ QNetworkAccessManager* manager() {
     thread_local QPointer<QNetworkAccessManager> nam;
     if (!nam) {
         nam = new QNetworkAccessManager;
+        // Nothing but the user name authenticates: a session cookie kept
+        // from one login would go with the next user's requests.
+        nam->setCookieJar(new NoCookies);
         QThread* thread = QThread::currentThread();
         if (thread == QCoreApplication::instance()->thread())
             nam->setParent(QCoreApplication::instance());
@@ -190,8 +204,15 @@ Exchange PostForm(const QString& endpointPath, const QString& body) {
 
     const int timeoutMs = requestTimeoutMs();
     ReplyPtr reply(manager()->post(request, data));
+    bool tooLarge = false;
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(), [&](qint64 received, qint64) {
+        if (received <= kMaxReplyBytes || tooLarge) return;
+        tooLarge = true;
+        reply->abort();
+    });
     if (waitFor(reply.get(), timeoutMs, false))
         return {{}, QStringLiteral("服务器没有在 %1 秒内回应").arg(secondsText(timeoutMs))};
+    if (tooLarge) return {{}, QStringLiteral("服务器的回应太大（超过 %1 MB），不是有效的数据").arg(kMaxReplyBytes >> 20)};
     if (isTransportFailure(reply->error())) return {{}, transportReason(reply->error(), url)};
 
     // The status code is not judged here: a JSON object is the service's

@@ -1,9 +1,10 @@
 #include "online/online_logic.h"
 
 #include "model/page_row.h"
-#include "model/script_file.h"
 #include "online/http_exchange.h"
 #include "platform/gbk_codec.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <optional>
@@ -29,16 +30,26 @@ std::int64_t clamped(const Decimal& d, std::int64_t low, std::int64_t high) {
     return d.toInt32();  // within range by now
 }
 
-bool isPictureExtension(const QString& ext) {
-    static const QStringList kPictures{"jpg", "png", "gif", "bmp", "jpeg"};
-    return kPictures.contains(ext);
+// The extension after the last dot, in lower case, when it is a picture's;
+// "" otherwise ("a.b.jpg" is a picture, "a.jpg.php" is not).
+QString pictureExtension(const QString& name) {
+    const QString ext = name.mid(name.lastIndexOf(u'.') + 1).toLower();
+    return name.contains(u'.') && isImageFileName(QStringLiteral("x.") + ext) ? ext : QString();
+}
+
+// "page_0007.png": the position, and the picture extension the name had
+// (".jpg" when it had none).
+QString positionName(const QString& name, int position) {
+    QString ext = pictureExtension(name);
+    if (ext.isEmpty()) ext = QStringLiteral("jpg");
+    return QStringLiteral("page_%1.%2").arg(position, 4, 10, QLatin1Char('0')).arg(ext);
 }
 
 bool isSafeName(const QString& name) {
-    if (name.isEmpty() || name == u"." || name == u"..") return false;
-    // The script must never be replaced by an image, whatever the case
-    // (a case-insensitive file system would do just that).
-    if (name.compare(script::kFileName, Qt::CaseInsensitive) == 0) return false;
+    // A hidden name ("..", ".bashrc") could replace a file the user never
+    // sees, and one that is no picture is none of the movie's: the home
+    // folder is where the picker opens when no movie is loaded.
+    if (name.startsWith(u'.') || pictureExtension(name).isEmpty()) return false;
     // " :" would end the name early when the line is read back.
     if (name.contains(kRowSeparator)) return false;
     for (const QChar c : name) {
@@ -102,10 +113,7 @@ QString localImageName(const QString& nameFromUrl, int position) {
     if (fragment >= 0) name.truncate(fragment);
     name = name.trimmed();
     if (isSafeName(name)) return name;
-    const qsizetype dot = name.lastIndexOf(u'.');
-    QString ext = dot >= 0 ? name.mid(dot + 1).toLower() : QString();
-    if (!isPictureExtension(ext)) ext = QStringLiteral("jpg");
-    return QStringLiteral("page_%1.%2").arg(position, 4, 10, QLatin1Char('0')).arg(ext);
+    return positionName(name, position);
 }
 
 QString oneLineIntro(const QString& intro) {
@@ -158,13 +166,22 @@ StoryPlan planStory(const JsonValue& root) {
     const int present = story.isList() ? std::min(plan.pagesCount, story.count()) : 0;
     plan.missingPages = plan.pagesCount - present;
     plan.pages.reserve(std::size_t(present));
+    // Which URL each name came from: two URLs that differ only in their
+    // query ("pic.jpg?id=1", "pic.jpg?id=2") are two pictures, not one
+    // replacing the other.
+    QHash<QString, QString> urlOfName;
     for (int i = 1; i <= present; ++i) {
         const JsonValue item = story.item(i);
         StoryPage page;
         page.position = i;
         page.url = textOf(item[QStringLiteral("image")]).trimmed();
         if (!page.url.isEmpty()) {
-            page.fileName = localImageName(GetFileNameFromURLStr(page.url), i);
+            const QString fromUrl = GetFileNameFromURLStr(page.url);
+            page.fileName = localImageName(fromUrl, i);
+            const auto taken = urlOfName.constFind(page.fileName);
+            if (taken != urlOfName.cend() && *taken != page.url && fromUrl.contains(u'?'))
+                page.fileName = positionName(page.fileName, i);
+            urlOfName.insert(page.fileName, page.url);
             page.line = makeRow(page.fileName, oneLineIntro(textOf(item[QStringLiteral("intro")])));
         }
         plan.pages.push_back(std::move(page));

@@ -46,9 +46,10 @@ QString GetFileNameFromURLStr(const QString& nUrl);
 
 // The name a downloaded image gets in the target folder, from the name its
 // URL gives and its page position (from 1). The query part goes; a name
-// that could leave the folder, that the file system refuses, that would
-// replace the script or break its line gets "page_0001.jpg" instead, with
-// the picture extension it had (".jpg" when it had none).
+// that could leave the folder, that is hidden or no picture's (so never the
+// script's), that the file system refuses or that would break its script
+// line gets "page_0001.jpg" instead, with the picture extension it had
+// (".jpg" when it had none).
 QString localImageName(const QString& nameFromUrl, int position);
 // An intro as one script line: CR and LF become spaces.
 QString oneLineIntro(const QString& intro);

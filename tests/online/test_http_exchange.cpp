@@ -76,6 +76,17 @@ private slots:
                  QStringLiteral("Az09-._~%20a%26b%3Dc%2B%E7%94%B5"));
     }
 
+    void noCookieOutlivesItsReply() {
+        ServiceReply login;
+        login.body = R"({"status":1})";
+        login.extraHeaders = "Set-Cookie: PHPSESSID=first-user; Path=/\r\n";
+        m_service->setReply(TestService::kSignin, login);
+        m_service->setJson(TestService::kMovieList, R"({"status":1})");
+        QCOMPARE(online::PostForm(kSigninPath, QStringLiteral("username=a")).error, QString());
+        QCOMPARE(online::PostForm(kMovieListPath, QStringLiteral("username=b")).error, QString());
+        QCOMPARE(m_service->requests().value(1).headerCount("Cookie"), 0);
+    }
+
     void replyIsDecodedByItsDeclaredCharset_data() {
         QTest::addColumn<QByteArray>("contentType");
         QTest::addColumn<QByteArray>("body");

@@ -20,6 +20,9 @@ private slots:
         QTest::addColumn<QString>("fromUrl");
         QTest::addColumn<QString>("expected");  // at position 7
         QTest::newRow("plain") << "第一页.png" << "第一页.png";
+        QTest::newRow("dots inside") << "a.b.JPG" << "a.b.JPG";
+        QTest::newRow("hidden") << ".bashrc" << "page_0007.jpg";
+        QTest::newRow("no picture") << "getpic.php" << "page_0007.jpg";
         QTest::newRow("query and fragment dropped") << "a.jpg?x=1#top" << "a.jpg";
         QTest::newRow("dot dot") << ".." << "page_0007.jpg";
         QTest::newRow("backslash, extension kept") << "..\\..\\x.PNG" << "page_0007.png";

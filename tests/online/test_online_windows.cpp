@@ -332,20 +332,26 @@ private slots:
     void namesFromUrlsStayInTheFolder() {
         OnlineFixture f;
         f.showList({"7"});
-        f.setStory(5, {{"/s/x/../d.jpg?v=1", "d"}, {"/s/ReelsketchScript.txt", "s"}, {"/s/..\\..\\evil.png", "e"},
-                       {"/s/1/same.jpg", "first"}, {"/s/2/same.jpg", "second"}});
+        f.setStory(7, {{"/s/x/../d.jpg?v=1", "d"}, {"/s/ReelsketchScript.txt", "s"}, {"/s/..\\..\\evil.png", "e"},
+                       {"/s/1/same.jpg", "first"}, {"/s/2/same.jpg", "second"}, {"/s/d.jpg?v=2", "d2"},
+                       {"/s/.bashrc", "b"}});
         f.setImage("/s/d.jpg", "DDD");  // the client resolves the dots
         f.setImage("/s/ReelsketchScript.txt", "not a script");
         f.setImage("/s/..%5C..%5Cevil.png", "EEE");
         f.setImage("/s/1/same.jpg", "first");
         f.setImage("/s/2/same.jpg", "second");
-        f.dialogs.expectMessage(QStringLiteral("下载完成！共计：5 张"));
+        f.service.setReply("/s/d.jpg?v=2", {200, "image/jpeg", "D2"});  // the query tells it from d.jpg?v=1
+        f.setImage("/s/.bashrc", "rm -rf");
+        f.dialogs.expectMessage(QStringLiteral("下载完成！共计：7 张"));
         f.list()->StartDownloadMovieSaveToPath(f.target);
         QCOMPARE(f.script(), QByteArray("d.jpg :d\r\npage_0002.jpg :s\r\npage_0003.png :e\r\n"
-                                        "same.jpg :first\r\nsame.jpg :second\r\n"));
+                                        "same.jpg :first\r\nsame.jpg :second\r\npage_0006.jpg :d2\r\n"
+                                        "page_0007.jpg :b\r\n"));
+        QVERIFY(readBytes(f.target + "/d.jpg") == "DDD" && readBytes(f.target + "/page_0006.jpg") == "D2");
         QVERIFY(readBytes(f.target + "/page_0002.jpg") == "not a script" && readBytes(f.target + "/same.jpg") == "second");
         QCOMPARE(QDir(f.target).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"ReelsketchScript.txt", "d.jpg", "page_0002.jpg", "page_0003.png", "same.jpg"}));
+                 (QStringList{"ReelsketchScript.txt", "d.jpg", "page_0002.jpg", "page_0003.png", "page_0006.jpg",
+                              "page_0007.jpg", "same.jpg"}));
         QCOMPARE(QDir(f.root.path()).entryList(QDir::Files), QStringList{});
         VERIFY_DIALOGS(f.dialogs);
     }

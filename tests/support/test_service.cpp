@@ -172,6 +172,7 @@ struct TestService::Private {
         const bool cut = reply.fault == ServiceFault::CutShort;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
         if (!reply.contentType.isEmpty()) head += "Content-Type: " + reply.contentType + "\r\n";
+        head += reply.extraHeaders;
         head += "Content-Length: " + QByteArray::number(cut ? std::max<qsizetype>(reply.body.size(), 1) : reply.body.size()) + "\r\n";
         head += close || cut ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
         socket->write(head);
