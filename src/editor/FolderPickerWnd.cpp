@@ -56,15 +56,9 @@ FolderPickerWnd::FolderPickerWnd(Kind kind, QWidget* owner, Operation operation)
     DriveList->setObjectName(QStringLiteral("DriveList"));
     DirList = new DirListBox(this);
     DirList->setObjectName(QStringLiteral("DirList"));
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(88, 30);
-        b->setAutoDefault(false);
-    };
-    button(BtnNewFile, "BtnNewFile", QStringLiteral("新建文件夹"));
-    button(BtnOk, "BtnOk", QStringLiteral("存 储"));
-    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+    BtnNewFile = makeButton(this, "BtnNewFile", QStringLiteral("新建文件夹"), {88, 30});
+    BtnOk = makeButton(this, "BtnOk", QStringLiteral("存 储"), {88, 30});
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"), {88, 30});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BtnNewFile);

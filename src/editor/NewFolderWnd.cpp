@@ -43,18 +43,11 @@ NewFolderWnd::NewFolderWnd(FolderPickerWnd* picker, const QString& objectName)
     TextFileName = new QLineEdit(this);
     TextFileName->setObjectName(QStringLiteral("TextFileName"));
     TextFileName->setMinimumWidth(260);
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(80, 28);
-        b->setAutoDefault(false);
-        // A click leaves the focus in the name box: 确 定 checks the name
-        // itself, and one bad name gets one message, not a second one about
-        // the emptied box.
-        b->setFocusPolicy(Qt::TabFocus);
-    };
-    button(BtnOk, "BtnOk", QStringLiteral("确 定"));
-    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+    BtnOk = makeButton(this, "BtnOk", QStringLiteral("确 定"), {80, 28});
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"), {80, 28});
+    // A click leaves the focus in the name box: 确 定 checks the name itself,
+    // and one bad name gets one message, not a second one about the emptied box.
+    for (QPushButton* b : {BtnOk, BtnCancel}) b->setFocusPolicy(Qt::TabFocus);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -65,4 +65,18 @@ bool PageListBox::viewportEvent(QEvent* event) {
     return true;
 }
 
+QStringList PageListBox::rows() const {
+    QStringList out;
+    out.reserve(count());
+    for (int i = 0; i < count(); ++i) out.append(item(i)->text());
+    return out;
+}
+
+QStringList PageListBox::selectedRows() const {
+    QStringList out;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->isSelected()) out.append(item(i)->text());
+    return out;
+}
+
 } // namespace kinoleaf

@@ -21,6 +21,10 @@ public:
     // the row at the top of the view stays there when there is one.
     void refill(const QStringList& rows);
 
+    QStringList rows() const;
+    // The selected rows in list order, whatever order they were chosen in.
+    QStringList selectedRows() const;
+
 signals:
     void Click();
 

@@ -255,12 +255,7 @@ void PicMovieWnd::MarkUnsaved() {
 
 void PicMovieWnd::ShowLogMessage(const QString& text) { LabelLogMsg->setText(text); }
 
-QStringList PicMovieWnd::rows() const {
-    QStringList out;
-    out.reserve(ListMoviePics->count());
-    for (int i = 0; i < ListMoviePics->count(); ++i) out.append(ListMoviePics->item(i)->text());
-    return out;
-}
+QStringList PicMovieWnd::rows() const { return ListMoviePics->rows(); }
 
 int PicMovieWnd::rowCount() const { return ListMoviePics->count(); }
 

@@ -1,9 +1,15 @@
 #include "editor/ToolWnd.h"
 
+#include "editor/PicMovieWnd.h"
 #include "platform/aic_alpha_image.h"
+#include "platform/dialogs.h"
+#include "platform/file_helpers.h"
 
 #include <QBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -52,6 +58,35 @@ void showToolPicture(aicAlphaImage* box, const QString& path) {
     }
 }
 
+void showRowPreview(const QListWidget* list, aicAlphaImage* image, QPlainTextEdit* intro, const QString& folder) {
+    const QListWidgetItem* item = list->currentItem();
+    if (!item) return;
+    const QString row = item->text();
+    showToolPicture(image, joinPath(folder, PicMovieWnd::GetImageNameWithRowStr(row)));
+    intro->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
+}
+
+void clearRowPreview(aicAlphaImage* image, QPlainTextEdit* intro) {
+    showToolPicture(image, {});
+    intro->clear();
+}
+
+QPlainTextEdit* makeIntroPreview(QWidget* parent, const char* name, const QString& text, int lines) {
+    auto* intro = new QPlainTextEdit(text, parent);
+    intro->setObjectName(QLatin1String(name));
+    intro->setReadOnly(true);
+    intro->setFixedHeight(intro->fontMetrics().lineSpacing() * lines + 12);
+    return intro;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QSize minimum) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setMinimumSize(minimum);
+    button->setAutoDefault(false);
+    return button;
+}
+
 ToolWnd::ToolWnd(QWidget* owner, bool disablesOwner)
     : QWidget(nullptr, Qt::Window), m_owner(owner), m_disablesOwner(disablesOwner) {}
 
@@ -77,6 +112,19 @@ void ToolWnd::showCentred(bool onScreen) {
 
 void ToolWnd::enableOwner() {
     if (m_owner && m_disablesOwner) m_owner->setEnabled(true);
+}
+
+bool ToolWnd::askToApply(const QString& question, const std::function<void()>& apply) {
+    switch (dialogs().askYesNoCancel(question)) {
+    case Answer::Yes:
+        enableOwner();
+        apply();
+        return true;
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void ToolWnd::showEvent(QShowEvent* event) {

@@ -10,6 +10,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace kinoleaf {
 
 class aicAlphaImage;
@@ -17,6 +23,18 @@ class aicAlphaImage;
 // Shows a picture in a tool window's picture box. One it can't show leaves
 // the box saying why instead of the picture shown before; "" leaves it empty.
 void showToolPicture(aicAlphaImage* box, const QString& path);
+
+// The preview of a page list: the current row's picture (from folder) and
+// its intro. Nothing changes while no row is current.
+void showRowPreview(const QListWidget* list, aicAlphaImage* image, QPlainTextEdit* intro, const QString& folder);
+// Empties a preview, so nothing of a movie shown before stays on view.
+void clearRowPreview(aicAlphaImage* image, QPlainTextEdit* intro);
+// A preview's intro box, some lines high. Read only: it shows the row's
+// intro, and what is typed there would go nowhere.
+QPlainTextEdit* makeIntroPreview(QWidget* parent, const char* name, const QString& text, int lines = 4);
+// A tool window's button. Never a default button: Enter belongs to the
+// control that has the focus.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QSize minimum = {96, 32});
 
 class ToolWnd : public QWidget {
     Q_OBJECT
@@ -36,6 +54,10 @@ protected:
     virtual bool Form_Unload() { return true; }
     QWidget* ownerWindow() const { return m_owner; }
     void enableOwner();
+    // For Form_Unload with changes not applied yet: Yes applies them (with
+    // the owner enabled first, as it will be), No drops them, Cancel keeps
+    // the window open (false).
+    bool askToApply(const QString& question, const std::function<void()>& apply);
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

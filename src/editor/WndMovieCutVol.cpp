@@ -31,21 +31,12 @@ WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wn
     ImgShow = new aicAlphaImage(this);
     ImgShow->setObjectName(QStringLiteral("ImgShow"));
     ImgShow->setMinimumSize(320, 240);
-    IntroShow = new QPlainTextEdit(QStringLiteral("解说内容"), this);
-    IntroShow->setObjectName(QStringLiteral("IntroShow"));
-    IntroShow->setReadOnly(true);
+    IntroShow = makeIntroPreview(this, "IntroShow", QStringLiteral("解说内容"));
     IntroShow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    IntroShow->setFixedHeight(IntroShow->fontMetrics().lineSpacing() * 4 + 12);
     LabelSelCount = new QLabel(QStringLiteral("已选择：0 页"), this);
     LabelSelCount->setObjectName(QStringLiteral("LabelSelCount"));
-    BtnSaveTo = new QPushButton(QStringLiteral("生成剧集到 >>"), this);
-    BtnSaveTo->setObjectName(QStringLiteral("BtnSaveTo"));
-    BtnCancel = new QPushButton(QStringLiteral("取 消"), this);
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    for (QPushButton* b : {BtnSaveTo, BtnCancel}) {
-        b->setMinimumSize(110, 32);
-        b->setAutoDefault(false);
-    }
+    BtnSaveTo = makeButton(this, "BtnSaveTo", QStringLiteral("生成剧集到 >>"), {110, 32});
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"), {110, 32});
 
     auto* preview = new QVBoxLayout;
     preview->addWidget(ImgShow, 1);
@@ -79,18 +70,14 @@ void WndMovieCutVol::LoadRows(const QStringList& rows) {
     if (ListSrc->count() > 0) {
         ListSrc->selectRow(0);
     } else {
-        showToolPicture(ImgShow, {});
-        IntroShow->clear();
+        clearRowPreview(ImgShow, IntroShow);
         showSelectedCount();
     }
 }
 
 void WndMovieCutVol::ListSrc_Click() {
-    const QListWidgetItem* item = ListSrc->currentItem();
-    if (!item) return;
-    const QString row = item->text();
-    showToolPicture(ImgShow, joinPath(m_wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
-    IntroShow->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
+    if (!ListSrc->currentItem()) return;
+    showRowPreview(ListSrc, ImgShow, IntroShow, m_wnd->rootFilePath);
     showSelectedCount();
 }
 
@@ -98,13 +85,7 @@ void WndMovieCutVol::showSelectedCount() {
     LabelSelCount->setText(QStringLiteral("已选择： %1 页").arg(ListSrc->selectedItems().size()));
 }
 
-QStringList WndMovieCutVol::selectedRows() const {
-    // In list order, whatever order they were chosen in.
-    QStringList rows;
-    for (int i = 0; i < ListSrc->count(); ++i)
-        if (ListSrc->item(i)->isSelected()) rows.append(ListSrc->item(i)->text());
-    return rows;
-}
+QStringList WndMovieCutVol::selectedRows() const { return ListSrc->selectedRows(); }
 
 void WndMovieCutVol::BtnSaveTo_Click() {
     // An episode of no pages would only leave an empty script behind.

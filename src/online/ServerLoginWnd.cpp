@@ -29,12 +29,6 @@ ServerLoginWnd::ServerLoginWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd
         t->setObjectName(QLatin1String(name));
         t->setMinimumWidth(200);
     };
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(88, 30);
-        b->setAutoDefault(false);
-    };
     label(Label4, "Label4", QStringLiteral("欢迎来到 Quillhall (=^ω^=)"), this);
     QFont song = Label4->font();
     // 宋体 where it is installed; otherwise the first CJK font there is.
@@ -58,8 +52,8 @@ ServerLoginWnd::ServerLoginWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd
                          "kinoleaf@example.com\n"),
           Frame1);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the address can be copied
-    button(BtnOk, "BtnOk", QStringLiteral("登 录"));
-    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+    BtnOk = makeButton(this, "BtnOk", QStringLiteral("登 录"), {88, 30});
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"), {88, 30});
     BtnOk->setDefault(true);
 
     auto* fields = new QGridLayout;

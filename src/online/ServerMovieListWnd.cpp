@@ -55,16 +55,10 @@ ServerMovieListWnd::ServerMovieListWnd(PicMovieWnd* owner) : ToolWnd(owner, fals
         c->setObjectName(QLatin1String(name));
         c->addItems(items);
     };
-    auto button = [](QPushButton*& b, const char* name, const QString& caption, QWidget* parent) {
-        b = new QPushButton(caption, parent);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(88, 30);
-        b->setAutoDefault(false);
-    };
 
     frame(Frame4, "Frame4", QStringLiteral("Welcome!"));
     label(LabelWelcomeMsg, "LabelWelcomeMsg", QString(), Frame4);
-    button(BtnLogOut, "BtnLogOut", QStringLiteral("登 出"), Frame4);
+    BtnLogOut = makeButton(Frame4, "BtnLogOut", QStringLiteral("登 出"), {88, 30});
 
     frame(Frame1, "Frame1", QStringLiteral("搜索条件"));
     label(Label1, "Label1", QStringLiteral("影片名称："), Frame1);
@@ -100,19 +94,19 @@ ServerMovieListWnd::ServerMovieListWnd(PicMovieWnd* owner) : ToolWnd(owner, fals
           {"按上线时间", "按添加时间", "按影片评分", "按上映日期", "按播放次数", "按顶次数", "按踩次数", "按影片ID"},
           Frame1);
     combo(SerMvQueryOrder, "SerMvQueryOrder", {"降序", "升序"}, Frame1);
-    button(BtnSerBack, "BtnSerBack", QStringLiteral("恢复默认"), Frame1);
-    button(BtnSerStart, "BtnSerStart", QStringLiteral("搜 索"), Frame1);
+    BtnSerBack = makeButton(Frame1, "BtnSerBack", QStringLiteral("恢复默认"), {88, 30});
+    BtnSerStart = makeButton(Frame1, "BtnSerStart", QStringLiteral("搜 索"), {88, 30});
 
     frame(Frame2, "Frame2", QStringLiteral("影片列表"));
     ListMovies = new QListWidget(Frame2);
     ListMovies->setObjectName(QStringLiteral("ListMovies"));
     ListMovies->setSelectionMode(QAbstractItemView::SingleSelection);
     ListMovies->setUniformItemSizes(true);
-    button(BtnPerPage, "BtnPerPage", QStringLiteral("上一页"), Frame2);
-    button(BtnNextPage, "BtnNextPage", QStringLiteral("下一页"), Frame2);
+    BtnPerPage = makeButton(Frame2, "BtnPerPage", QStringLiteral("上一页"), {88, 30});
+    BtnNextPage = makeButton(Frame2, "BtnNextPage", QStringLiteral("下一页"), {88, 30});
     label(LabelPageMsg, "LabelPageMsg", QString(), Frame2);
     LabelPageMsg->setAlignment(Qt::AlignCenter);
-    button(BtnStartDownload, "BtnStartDownload", QStringLiteral("下载选中影片"), Frame2);
+    BtnStartDownload = makeButton(Frame2, "BtnStartDownload", QStringLiteral("下载选中影片"), {88, 30});
 
     auto* welcome = new QHBoxLayout(Frame4);
     welcome->addWidget(LabelWelcomeMsg, 1);

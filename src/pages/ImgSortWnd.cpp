@@ -90,10 +90,7 @@ ImgSortWnd::ImgSortWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd(owner) 
         image = new aicAlphaImage(shape);
         image->setObjectName(QLatin1String(imageName));
         image->setMinimumSize(200, 150);
-        intro = new QPlainTextEdit(QStringLiteral("解说内容"), shape);
-        intro->setObjectName(QLatin1String(introName));
-        intro->setReadOnly(true);  // it shows the row's intro; typing would go nowhere
-        intro->setFixedHeight(intro->fontMetrics().lineSpacing() * 3 + 12);
+        intro = makeIntroPreview(shape, introName, QStringLiteral("解说内容"), 3);
         auto* column = new QVBoxLayout(shape);
         column->addWidget(list, 1);
         column->addWidget(image, 1);
@@ -104,15 +101,9 @@ ImgSortWnd::ImgSortWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd(owner) 
          "IntroInsertShow");
     ListImgSrc->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(96, 32);
-        b->setAutoDefault(false);
-    };
-    button(BtnInsert, "BtnInsert", QStringLiteral("插入→"));
-    button(BtnOK, "BtnOK", QStringLiteral("确 定"));
-    button(BtnCancel, "BtnCancel", QStringLiteral("返 回"));
+    BtnInsert = makeButton(this, "BtnInsert", QStringLiteral("插入→"));
+    BtnOK = makeButton(this, "BtnOK", QStringLiteral("确 定"));
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("返 回"));
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(Shape1, 1);
@@ -148,18 +139,11 @@ void ImgSortWnd::LoadRows(const QStringList& rows) {
         showSourceRow(0);
         return;
     }
-    // Nothing of a movie shown before stays on view.
-    for (aicAlphaImage* box : {ImgSrcShow, ImgInsertShow}) showToolPicture(box, {});
-    IntroSrcShow->clear();
-    IntroInsertShow->clear();
+    clearRowPreview(ImgSrcShow, IntroSrcShow);
+    clearRowPreview(ImgInsertShow, IntroInsertShow);
 }
 
-QStringList ImgSortWnd::rows() const {
-    QStringList out;
-    out.reserve(ListImgInsert->count());
-    for (int i = 0; i < ListImgInsert->count(); ++i) out.append(ListImgInsert->item(i)->text());
-    return out;
-}
+QStringList ImgSortWnd::rows() const { return ListImgInsert->rows(); }
 
 void ImgSortWnd::Form_Load() {
     listChanged = false;
@@ -175,20 +159,9 @@ void ImgSortWnd::showSourceRow(int row) {
     ListImgSrc->setCurrentRow(row, QItemSelectionModel::NoUpdate);  // Click follows
 }
 
-namespace {
 
-void showRow(const PicMovieWnd* wnd, const PageListBox* list, aicAlphaImage* image, QPlainTextEdit* intro) {
-    const QListWidgetItem* item = list->currentItem();
-    if (!item) return;
-    const QString row = item->text();
-    showToolPicture(image, joinPath(wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
-    intro->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
-}
-
-} // namespace
-
-void ImgSortWnd::ListImgSrc_Click() { showRow(m_wnd, ListImgSrc, ImgSrcShow, IntroSrcShow); }
-void ImgSortWnd::ListImgInsert_Click() { showRow(m_wnd, ListImgInsert, ImgInsertShow, IntroInsertShow); }
+void ImgSortWnd::ListImgSrc_Click() { showRowPreview(ListImgSrc, ImgSrcShow, IntroSrcShow, m_wnd->rootFilePath); }
+void ImgSortWnd::ListImgInsert_Click() { showRowPreview(ListImgInsert, ImgInsertShow, IntroInsertShow, m_wnd->rootFilePath); }
 
 void ImgSortWnd::BtnInsert_Click() {
     const int current = ListImgInsert->currentRow();
@@ -230,18 +203,10 @@ void ImgSortWnd::BtnOK_Click() {
 void ImgSortWnd::BtnCancel_Click() { close(); }
 
 bool ImgSortWnd::Form_Unload() {
-    if (!listChanged) return true;
-    switch (dialogs().askYesNoCancel(QStringLiteral("是否保存顺序更改？"))) {
-    case Answer::Yes:
-        enableOwner();
+    return !listChanged || askToApply(QStringLiteral("是否保存顺序更改？"), [this] {
         ApplyOrder();
         listChanged = false;
-        return true;
-    case Answer::No:
-        return true;
-    default:
-        return false;
-    }
+    });
 }
 
 } // namespace kinoleaf

@@ -34,20 +34,10 @@ WndDelPages::WndDelPages(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd(owner
     ImgShow = new aicAlphaImage(Shape1);
     ImgShow->setObjectName(QStringLiteral("ImgShow"));
     ImgShow->setMinimumSize(240, 180);
-    IntroShow = new QPlainTextEdit(QStringLiteral("Text1"), Shape1);
-    IntroShow->setObjectName(QStringLiteral("IntroShow"));
-    // It shows the row's intro; what is typed here would go nowhere.
-    IntroShow->setReadOnly(true);
-    IntroShow->setFixedHeight(IntroShow->fontMetrics().lineSpacing() * 4 + 12);
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(96, 32);
-        b->setAutoDefault(false);
-    };
-    button(BtnDelSel, "BtnDelSel", QStringLiteral("删除(D)"));
-    button(BtnOk, "BtnOk", QStringLiteral("应 用"));
-    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+    IntroShow = makeIntroPreview(Shape1, "IntroShow", QStringLiteral("Text1"));
+    BtnDelSel = makeButton(this, "BtnDelSel", QStringLiteral("删除(D)"));
+    BtnOk = makeButton(this, "BtnOk", QStringLiteral("应 用"));
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"));
 
     auto* preview = new QVBoxLayout(Shape1);
     preview->addWidget(ImgShow, 1);
@@ -80,34 +70,18 @@ QSize WndDelPages::sizeHint() const { return {880, 600}; }
 void WndDelPages::LoadRows(const QStringList& rows) {
     ListSrc->clear();
     ListSrc->addItems(rows);
-    if (ListSrc->count() > 0) {
-        ListSrc->selectRow(0);
-    } else {
-        // Nothing of a movie shown before stays on view.
-        showToolPicture(ImgShow, {});
-        IntroShow->clear();
-    }
+    if (ListSrc->count() > 0) ListSrc->selectRow(0);
+    else clearRowPreview(ImgShow, IntroShow);
 }
 
-QStringList WndDelPages::rows() const {
-    QStringList out;
-    out.reserve(ListSrc->count());
-    for (int i = 0; i < ListSrc->count(); ++i) out.append(ListSrc->item(i)->text());
-    return out;
-}
+QStringList WndDelPages::rows() const { return ListSrc->rows(); }
 
 void WndDelPages::Form_Load() {
     listChanged = false;
     ListSrc->setFocus();
 }
 
-void WndDelPages::ListSrc_Click() {
-    const QListWidgetItem* item = ListSrc->currentItem();
-    if (!item) return;
-    const QString row = item->text();
-    showToolPicture(ImgShow, joinPath(m_wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
-    IntroShow->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
-}
+void WndDelPages::ListSrc_Click() { showRowPreview(ListSrc, ImgShow, IntroShow, m_wnd->rootFilePath); }
 
 bool WndDelPages::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
@@ -172,17 +146,7 @@ void WndDelPages::BtnOk_Click() {
 void WndDelPages::BtnCancel_Click() { close(); }
 
 bool WndDelPages::Form_Unload() {
-    if (!listChanged) return true;
-    switch (dialogs().askYesNoCancel(QStringLiteral("是否保存更改？"))) {
-    case Answer::Yes:
-        enableOwner();
-        ApplyDeletion();
-        return true;
-    case Answer::No:
-        return true;
-    default:
-        return false;
-    }
+    return !listChanged || askToApply(QStringLiteral("是否保存更改？"), [this] { ApplyDeletion(); });
 }
 
 } // namespace kinoleaf

@@ -48,25 +48,15 @@ SmartCutResultWnd::SmartCutResultWnd(PicMovieWnd* main, SmartCutWnd* selection)
     ImgCut = new aicAlphaImage(shape);
     ImgCut->setObjectName(QStringLiteral("ImgCut"));
     ImgCut->setMinimumSize(240, 180);
-    IntroCut = new QPlainTextEdit(QStringLiteral("解说内容"), shape);
-    IntroCut->setObjectName(QStringLiteral("IntroCut"));
-    // It shows the row's intro; what is typed here would go nowhere.
-    IntroCut->setReadOnly(true);
-    IntroCut->setFixedHeight(IntroCut->fontMetrics().lineSpacing() * 4 + 12);
+    IntroCut = makeIntroPreview(shape, "IntroCut", QStringLiteral("解说内容"));
     auto* frame = new QGroupBox(QStringLiteral("信息"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     LabelCutLog = new QLabel(QStringLiteral("Label1"), frame);
     LabelCutLog->setObjectName(QStringLiteral("LabelCutLog"));
     LabelCutLog->setWordWrap(true);
-    auto button = [this](QPushButton*& b, const char* name, const QString& caption) {
-        b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setMinimumSize(96, 32);
-        b->setAutoDefault(false);
-    };
-    button(BtnSaveDel, "BtnSaveDel", QStringLiteral("保存并删除多余文件"));
-    button(BtnSaveAs, "BtnSaveAs", QStringLiteral("另存为..."));
-    button(BtnCancel, "BtnCancel", QStringLiteral("取 消"));
+    BtnSaveDel = makeButton(this, "BtnSaveDel", QStringLiteral("保存并删除多余文件"));
+    BtnSaveAs = makeButton(this, "BtnSaveAs", QStringLiteral("另存为..."));
+    BtnCancel = makeButton(this, "BtnCancel", QStringLiteral("取 消"));
 
     auto* preview = new QVBoxLayout(shape);
     preview->addWidget(ImgCut, 1);
@@ -101,9 +91,7 @@ void SmartCutResultWnd::clearRows() {
     // the rows of this one.
     hide();
     ListCut->clear();
-    // Nothing of an earlier run stays on view.
-    showToolPicture(ImgCut, {});
-    IntroCut->clear();
+    clearRowPreview(ImgCut, IntroCut);
 }
 
 void SmartCutResultWnd::showResult(const QStringList& rows) {
@@ -117,20 +105,9 @@ void SmartCutResultWnd::showResult(const QStringList& rows) {
 
 void SmartCutResultWnd::setLog(const QString& log) { LabelCutLog->setText(log); }
 
-QStringList SmartCutResultWnd::rows() const {
-    QStringList out;
-    out.reserve(ListCut->count());
-    for (int i = 0; i < ListCut->count(); ++i) out.append(ListCut->item(i)->text());
-    return out;
-}
+QStringList SmartCutResultWnd::rows() const { return ListCut->rows(); }
 
-void SmartCutResultWnd::ListCut_Click() {
-    const QListWidgetItem* item = ListCut->currentItem();
-    if (!item) return;
-    const QString row = item->text();
-    showToolPicture(ImgCut, joinPath(m_wnd->rootFilePath, PicMovieWnd::GetImageNameWithRowStr(row)));
-    IntroCut->setPlainText(PicMovieWnd::GetImageIntroWithRowStr(row));
-}
+void SmartCutResultWnd::ListCut_Click() { showRowPreview(ListCut, ImgCut, IntroCut, m_wnd->rootFilePath); }
 
 void SmartCutResultWnd::BtnCancel_Click() { close(); }
 

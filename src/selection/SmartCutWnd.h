@@ -37,6 +37,8 @@ class StoryBar : public QWidget {
     Q_PROPERTY(QColor fillColor READ fillColor)
 public:
     explicit StoryBar(QWidget* parent = nullptr);
+    // Green when its band is ticked, the colour of an inactive border when not.
+    void setTicked(bool ticked);
     void setColors(const QColor& border, const QColor& fill);
     QColor borderColor() const { return m_border; }
     QColor fillColor() const { return m_fill; }

@@ -340,7 +340,7 @@ private slots:
         f.setImage("/s/..%5C..%5Cevil.png", "EEE");
         f.setImage("/s/1/same.jpg", "first");
         f.setImage("/s/2/same.jpg", "second");
-        f.service.setReply("/s/d.jpg?v=2", {200, "image/jpeg", "D2"});  // the query tells it from d.jpg?v=1
+        f.setImage("/s/d.jpg?v=2", "D2");  // the query tells it from d.jpg?v=1
         f.setImage("/s/.bashrc", "rm -rf");
         f.dialogs.expectMessage(QStringLiteral("下载完成！共计：7 张"));
         f.list()->StartDownloadMovieSaveToPath(f.target);

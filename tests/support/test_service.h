@@ -38,7 +38,7 @@ struct ServiceReply {
     QByteArray body;
     ServiceFault fault = ServiceFault::None;
     int stallMs = 2000;
-    QByteArray extraHeaders;  // whole lines, each ended by CR LF
+    QByteArray extraHeaders = {};  // whole lines, each ended by CR LF
 };
 
 class TestService {
