@@ -5,7 +5,7 @@
 // folders. The service thread's CPU is not counted.
 //   bench_story [runs]
 
-#include "bench_support.h"
+#include "bench_gui.h"
 #include "editor/LoadingWnd.h"
 #include "editor/PicMovieWnd.h"
 #include "online/ServerLoginWnd.h"
@@ -33,16 +33,6 @@ namespace {
 
 constexpr int kPages = 500;
 constexpr int kBytes = 200 * 1024;
-
-// Counts the closing messages; a run must end with exactly one.
-class CountingDialogs final : public Dialogs {
-public:
-    QStringList texts;
-    void message(const QString& text, MsgIcon, const QString&) override { texts << text; }
-    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
-    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::Cancel; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
 
 bool folderHoldsTheStory(const QString& folder, bool withScript) {
     for (int i = 0; i < kPages; ++i) {
@@ -85,7 +75,7 @@ int main(int argc, char** argv) {
                     QJsonDocument(QJsonObject{{"status", 1}, {"pages_count", kPages}, {"story", story}})
                         .toJson(QJsonDocument::Compact));
 
-    CountingDialogs dialogs;
+    AnsweringDialogs dialogs;
     setDialogs(&dialogs);
     PicMovieWnd wnd;
     wnd.show();
@@ -104,7 +94,7 @@ int main(int argc, char** argv) {
         QDir().mkpath(ours);
         QDir().mkpath(bare);
 
-        dialogs.texts.clear();
+        dialogs.messages.clear();
         const int repaints = loading->repaintCount();
         double c0 = processCpuMs() - service.threadCpuMs();
         QElapsedTimer t;
@@ -113,9 +103,9 @@ int main(int argc, char** argv) {
         oursWall.push_back(msSince(t));
         oursCpu.push_back(processCpuMs() - service.threadCpuMs() - c0);
         oursRepaints.push_back(loading->repaintCount() - repaints);
-        if (dialogs.texts != QStringList{QStringLiteral("下载完成！共计：%1 张").arg(kPages)} ||
+        if (dialogs.messages != QStringList{QStringLiteral("下载完成！共计：%1 张").arg(kPages)} ||
             !folderHoldsTheStory(ours, true)) {
-            std::printf("run %d: the download went wrong: %s\n", run, qPrintable(dialogs.texts.join(" / ")));
+            std::printf("run %d: the download went wrong: %s\n", run, qPrintable(dialogs.messages.join(" / ")));
             return 1;
         }
 

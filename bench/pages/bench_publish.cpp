@@ -6,7 +6,7 @@
 //   bench_publish [runs] [images]
 // Prints CPU time (all threads of the process) and wall time per run.
 
-#include "bench_support.h"
+#include "bench_gui.h"
 #include "editor/PicMovieWnd.h"
 #include "model/script_file.h"
 #include "platform/dialogs.h"
@@ -29,16 +29,6 @@ using namespace kinoleaf;
 using namespace kinoleaf::bench;
 
 namespace {
-
-// Says Yes to the confirmation and keeps the last message.
-class YesDialogs final : public Dialogs {
-public:
-    QString lastMessage;
-    void message(const QString& text, MsgIcon, const QString&) override { lastMessage = text; }
-    Answer askYesNo(const QString&, const QString&) override { return Answer::Yes; }
-    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::Yes; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
-};
 
 QString pageName(int i) { return QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0')); }
 
@@ -69,7 +59,7 @@ int main(int argc, char** argv) {
     const int images = argc > 2 ? std::max(1, atoi(argv[2])) : 5000;
     std::printf("processor: %s\n", qPrintable(processorName()));
 
-    YesDialogs answers;
+    AnsweringDialogs answers(Answer::Yes);
     setDialogs(&answers);
     PicMovieWnd wnd;
     wnd.show();
@@ -96,9 +86,9 @@ int main(int argc, char** argv) {
         wnd.BtnExportTj->click();
         wall.push_back(msSince(t));
         cpu.push_back(processCpuMs() - c0);
-        if (answers.lastMessage != success || !wnd.rowText(images - 1).startsWith(
+        if (answers.messages.value(answers.messages.size() - 1) != success || !wnd.rowText(images - 1).startsWith(
                                                      QStringLiteral("rs_%1.jpg :").arg(images - 1))) {
-            std::fprintf(stderr, "publishing went wrong: %s\n", qPrintable(answers.lastMessage));
+            std::fprintf(stderr, "publishing went wrong: %s\n", qPrintable(answers.messages.value(answers.messages.size() - 1)));
             return 1;
         }
         // Leave the folder before it goes.

@@ -6,7 +6,7 @@
 //   bench_tools [runs]
 // Prints main-thread CPU time and wall time, median with min and max.
 
-#include "bench_support.h"
+#include "bench_gui.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/ImgSortWnd.h"
@@ -33,31 +33,6 @@ namespace {
 
 constexpr int kRows = 10000;
 
-class QuietDialogs final : public Dialogs {
-public:
-    void message(const QString&, MsgIcon, const QString&) override {}
-    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
-    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::No; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
-struct Figures {
-    std::vector<double> cpu, wall;
-    void measure(const std::function<void()>& work) {
-        QApplication::processEvents();
-        const double c0 = threadCpuMs();
-        QElapsedTimer t;
-        t.start();
-        work();
-        wall.push_back(msSince(t));
-        cpu.push_back(threadCpuMs() - c0);
-    }
-    void print(const char* what) const {
-        std::printf("%s:\n  CPU  %s ms\n  wall %s ms\n", what, qPrintable(figures(cpu, 2)),
-                    qPrintable(figures(wall, 2)));
-    }
-};
-
 template <class W>
 W* shown() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -80,7 +55,7 @@ void selectEvery(QListWidget* list, int step, int count) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     quietImageReaderWarnings();
-    QuietDialogs quiet;
+    AnsweringDialogs quiet;
     setDialogs(&quiet);
     const int runs = argc > 1 ? std::max(5, atoi(argv[1])) : 11;
     std::printf("processor: %s\n", qPrintable(processorName()));

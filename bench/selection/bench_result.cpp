@@ -5,7 +5,7 @@
 //   bench_result [runs]
 // Prints main-thread CPU time and wall time, median with min and max.
 
-#include "bench_support.h"
+#include "bench_gui.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/batch_delete.h"
 #include "platform/dialogs.h"
@@ -30,37 +30,12 @@ namespace {
 constexpr int kRows = 10000;
 constexpr int kKept = 1000;
 
-class QuietDialogs final : public Dialogs {
-public:
-    void message(const QString&, MsgIcon, const QString&) override {}
-    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
-    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::No; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
-struct Figures {
-    std::vector<double> cpu, wall;
-    void measure(const std::function<void()>& work) {
-        QApplication::processEvents();
-        const double c0 = threadCpuMs();
-        QElapsedTimer t;
-        t.start();
-        work();
-        wall.push_back(msSince(t));
-        cpu.push_back(threadCpuMs() - c0);
-    }
-    void print(const char* what) const {
-        std::printf("%s:\n  CPU  %s ms\n  wall %s ms\n", what, qPrintable(figures(cpu, 2)),
-                    qPrintable(figures(wall, 2)));
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     quietImageReaderWarnings();
-    QuietDialogs quiet;
+    AnsweringDialogs quiet;
     setDialogs(&quiet);
     const int runs = argc > 1 ? std::max(5, atoi(argv[1])) : 11;
     std::printf("processor: %s\n", qPrintable(processorName()));

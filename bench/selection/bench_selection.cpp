@@ -6,7 +6,7 @@
 //   bench_selection [runs]
 // Prints main-thread CPU time and wall time, median with min and max.
 
-#include "bench_support.h"
+#include "bench_gui.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "platform/dialogs.h"
@@ -34,33 +34,6 @@ namespace {
 constexpr int kRows = 10000;
 constexpr int kTicks = 1000;
 
-// Answers the run's message; counts what it was told.
-class QuietDialogs final : public Dialogs {
-public:
-    int messages = 0;
-    void message(const QString&, MsgIcon, const QString&) override { ++messages; }
-    Answer askYesNo(const QString&, const QString&) override { return Answer::No; }
-    Answer askYesNoCancel(const QString&, const QString&) override { return Answer::No; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
-};
-
-struct Figures {
-    std::vector<double> cpu, wall;
-    void measure(const std::function<void()>& work) {
-        QApplication::processEvents();
-        const double c0 = threadCpuMs();
-        QElapsedTimer t;
-        t.start();
-        work();
-        wall.push_back(msSince(t));
-        cpu.push_back(threadCpuMs() - c0);
-    }
-    void print(const char* what) const {
-        std::printf("%s:\n  CPU  %s ms\n  wall %s ms\n", what, qPrintable(figures(cpu, 2)),
-                    qPrintable(figures(wall, 2)));
-    }
-};
-
 SmartCutWnd* shownSelection() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* tool = qobject_cast<SmartCutWnd*>(w); tool && tool->isVisible()) return tool;
@@ -72,7 +45,7 @@ SmartCutWnd* shownSelection() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     quietImageReaderWarnings();
-    QuietDialogs quiet;
+    AnsweringDialogs quiet;
     setDialogs(&quiet);
     const int runs = argc > 1 ? std::max(5, atoi(argv[1])) : 11;
     std::printf("processor: %s\n", qPrintable(processorName()));
@@ -105,7 +78,7 @@ int main(int argc, char** argv) {
         // 3,000 of 10,000, intro rows kept (1,429 of them).
         cut->TextImgCutRest->setText(QStringLiteral("3000"));
         cut->TextImgCutRest_LostFocus();
-        const int told = quiet.messages;
+        const auto told = quiet.messages.size();
         linear.measure([&] { cut->BtnStartCut_Click(); });
         linearKept = cut->resultWnd()->rows().size();
 
@@ -118,7 +91,7 @@ int main(int argc, char** argv) {
         cut->CheckStory[7]->click();
         curve.measure([&] { cut->BtnStartCut_Click(); });
         curveKept = cut->resultWnd()->rows().size();
-        if (quiet.messages != told + 2 || linearKept == 0 || curveKept == 0) return 1;
+        if (quiet.messages.size() != told + 2 || linearKept == 0 || curveKept == 0) return 1;
 
         // Each tick updates the count, the labels and the minimum target.
         ticking.measure([&] {
