@@ -100,12 +100,8 @@ void FolderPickerWnd::openAt(const QString& folder) {
     // Folders made or removed since the picker last showed this one.
     if (there && DirList->path() == before) DirList->refresh();
     DriveList->setDrive(DirList->path());
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    } else {
-        showCentred();
-    }
+    if (isVisible()) bringToFront();
+    else showCentred();
 }
 
 void FolderPickerWnd::DriveList_Change() {

@@ -3,6 +3,7 @@
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
+#include "editor/ToolWnd.h"
 #include "editor/legacy_name_repair.h"
 #include "pages/ExImgWnd.h"
 #include "pages/ImgSortWnd.h"
@@ -217,7 +218,9 @@ void PicMovieWnd::Form_Load() {
 }
 
 void PicMovieWnd::closeEvent(QCloseEvent* event) {
-    if (Form_Unload()) {
+    // A tool that keeps this window waiting is closed first, as its own
+    // close box would: it may still apply its changes, or keep it all open.
+    if (closeToolWindowsOf(this) && Form_Unload()) {
         event->accept();
     } else {
         event->ignore();
@@ -296,6 +299,13 @@ bool PicMovieWnd::SaveScript() {
         dialogs().message(QStringLiteral("还没有打开影片文件夹，无法保存脚本。"), MsgIcon::Exclamation);
         return false;
     }
+    QString why;
+    if (writeScript(&why)) return true;
+    if (!why.isEmpty()) dialogs().message(why, MsgIcon::Critical);
+    return false;
+}
+
+bool PicMovieWnd::writeScript(QString* why) {
     const QStringList all = rows();
     const QString lost = script::unsavableCharacters(all);
     if (!lost.isEmpty()) {
@@ -306,14 +316,17 @@ bool PicMovieWnd::SaveScript() {
     const QString path = joinPath(rootFilePath, script::kFileName);
     const script::WriteResult written = script::write(path, all);
     if (!written.ok) {
-        dialogs().message(QStringLiteral("保存脚本失败，原来的脚本文件没有改动。\n[%1]\n%2")
-                              .arg(QDir::toNativeSeparators(path), written.error),
-                          MsgIcon::Critical);
+        *why = QStringLiteral("保存脚本失败，原来的脚本文件没有改动。\n[%1]\n%2")
+                   .arg(QDir::toNativeSeparators(path), written.error);
         return false;
     }
+    markSaved();
+    return true;
+}
+
+void PicMovieWnd::markSaved() {
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
-    return true;
 }
 
 // ---------------------------------------------------------------- drives and folders

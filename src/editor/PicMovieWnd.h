@@ -64,8 +64,9 @@ public:
 
     // --- page operations other windows use ---
     // Moves an image of the loaded folder into its "delete_image" folder,
-    // never replacing a file there; fails silently.
-    void DeleteOneImage(const QString& name);
+    // never replacing a file there. False when nothing moved; why (when
+    // given) then says why.
+    bool DeleteOneImage(const QString& name, QString* why = nullptr);
     // Makes the named image the selected page's image.
     void ExNowImageWithImageNamed(const QString& name);
 
@@ -160,7 +161,15 @@ private:
     void reportUnshownPicture(const QString& path, const QString& reason);
     void notePictureShown(const QString& path);
     void onPictureFailed(const QString& path, const QString& reason);
-    void ValidateAndPublish();
+    // True when the page list is published and saved; false when the run
+    // failed (the rows are those it started from) or its save did not
+    // happen (its renames taken back).
+    enum class Published { Yes, CheckFailed, NotSaved };
+    Published ValidateAndPublish();
+    // The save without its boxes: false when nothing was written, why then
+    // the message to show ("" when the user declined).
+    bool writeScript(QString* why);
+    void markSaved();
     // The tool windows, made at their first opening and kept.
     ExImgWnd* exImgWnd();
     WndDelPages* wndDelPages();

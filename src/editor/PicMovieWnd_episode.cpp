@@ -10,8 +10,7 @@ void PicMovieWnd::BtnMovieCut_Click() {
     WndMovieCutVol* wnd = movieCutWnd();
     // An episode on its way out keeps the pages chosen for it.
     if (wnd->picker() && wnd->picker()->isVisible()) {
-        wnd->picker()->raise();
-        wnd->picker()->activateWindow();
+        wnd->picker()->bringToFront();
         return;
     }
     wnd->LoadRows(rows());

@@ -11,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -87,6 +89,15 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+bool closeToolWindowsOf(QWidget* owner) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* tool = qobject_cast<ToolWnd*>(w);
+        if (!tool || tool->ownerWindow() != owner || !tool->disablesOwner() || !tool->isVisible()) continue;
+        if (!tool->close()) return false;
+    }
+    return true;
+}
+
 ToolWnd::ToolWnd(QWidget* owner, bool disablesOwner)
     : QWidget(nullptr, Qt::Window), m_owner(owner), m_disablesOwner(disablesOwner) {}
 
@@ -106,12 +117,40 @@ void ToolWnd::showCentred(bool onScreen) {
     }
     move(frame.topLeft());
     show();
+    bringToFront();
+}
+
+void ToolWnd::bringToFront() {
+    if (isMinimized()) showNormal();
     raise();
     activateWindow();
 }
 
+void ToolWnd::stayWithOwner() {
+    if (!m_owner) return;
+    QWidget* top = m_owner->window();
+    top->winId();  // the owner's window exists before it can be pointed at
+    winId();
+    if (QWindow* own = windowHandle()) own->setTransientParent(top->windowHandle());
+    if (m_disablesOwner && top->windowHandle()) top->windowHandle()->installEventFilter(this);
+}
+
+bool ToolWnd::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the owner it keeps disabled brings this window up: the
+    // user sees at once what waits for them.
+    if (event->type() == QEvent::MouseButtonPress && m_owner && watched == m_owner->window()->windowHandle() &&
+        isVisible() && !m_owner->isEnabled()) {
+        bringToFront();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void ToolWnd::enableOwner() {
-    if (m_owner && m_disablesOwner) m_owner->setEnabled(true);
+    if (m_owner && m_disablesOwner) {
+        m_owner->setEnabled(true);
+        if (QWindow* top = m_owner->window()->windowHandle()) top->removeEventFilter(this);
+    }
 }
 
 bool ToolWnd::askToApply(const QString& question, const std::function<void()>& apply) {
@@ -130,12 +169,15 @@ bool ToolWnd::askToApply(const QString& question, const std::function<void()>& a
 void ToolWnd::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;  // the window system showing it again
+    stayWithOwner();
     if (m_owner && m_disablesOwner) m_owner->setEnabled(false);
     Form_Load();
 }
 
 void ToolWnd::closeEvent(QCloseEvent* event) {
-    if (!Form_Unload()) {
+    // A tool that this one keeps waiting goes first, as its own close box
+    // would have it: nothing is applied to a window that is gone.
+    if (!closeToolWindowsOf(this) || !Form_Unload()) {
         event->ignore();
         return;
     }

@@ -36,14 +36,24 @@ QPlainTextEdit* makeIntroPreview(QWidget* parent, const char* name, const QStrin
 // control that has the focus.
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QSize minimum = {96, 32});
 
+// Closes the open tool windows that keep owner disabled, each as its close
+// box would (its questions included), theirs first. False when one of them
+// stays open (the user cancelled).
+bool closeToolWindowsOf(QWidget* owner);
+
 class ToolWnd : public QWidget {
     Q_OBJECT
 public:
     ToolWnd(QWidget* owner, bool disablesOwner);
     ~ToolWnd() override;
 
-    // Shows the window, not modal, centred on the owner or on the screen.
+    // Shows the window, not modal, centred on the owner or on the screen,
+    // raised and active.
     void showCentred(bool onScreen = false);
+    // Brings the window up above the others and gives it the keyboard.
+    void bringToFront();
+    QWidget* ownerWindow() const { return m_owner; }
+    bool disablesOwner() const { return m_disablesOwner; }
 
 protected:
     // Runs when the window is shown after being hidden (the owner is
@@ -52,7 +62,6 @@ protected:
     // Runs on every way of closing; false keeps the window open. The owner
     // is enabled again when the window closes.
     virtual bool Form_Unload() { return true; }
-    QWidget* ownerWindow() const { return m_owner; }
     void enableOwner();
     // For Form_Unload with changes not applied yet: Yes applies them (with
     // the owner enabled first, as it will be), No drops them, Cancel keeps
@@ -62,8 +71,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The owner's clicks while this window keeps it disabled.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window system keeps a tool above its owner and minimises it with
+    // the owner.
+    void stayWithOwner();
+
     QPointer<QWidget> m_owner;
     bool m_disablesOwner;
 };

@@ -16,11 +16,6 @@
 #include <QPushButton>
 
 namespace kinoleaf {
-namespace {
-// A report names at most this many; the count tells the rest.
-constexpr int kReportedNames = 10;
-} // namespace
-
 WndMovieCutVol::WndMovieCutVol(PicMovieWnd* owner) : ToolWnd(owner, false), m_wnd(owner) {
     setObjectName(QStringLiteral("WndMovieCutVol"));
     setWindowTitle(QStringLiteral("生成剧集"));
@@ -132,11 +127,7 @@ void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& tar
                           MsgIcon::Critical);
     }
     if (!result.failed.isEmpty()) {
-        QString report = QStringLiteral("有 %1 张图片没能复制到剧集里（它们的解说已写进脚本）：").arg(result.failed.size());
-        for (int i = 0; i < result.failed.size() && i < kReportedNames; ++i)
-            report += QStringLiteral("\n%1：%2").arg(result.failed[i].imageName, result.failed[i].reason);
-        if (result.failed.size() > kReportedNames) report += QStringLiteral("\n……");
-        dialogs().message(report, MsgIcon::Exclamation);
+        dialogs().message(episode::failureReport(result), MsgIcon::Exclamation);
     }
     picker.setEnabled(true);
 }

@@ -2,6 +2,7 @@
 
 #include "model/page_row.h"
 #include "model/script_file.h"
+#include "platform/file_errors.h"
 #include "platform/file_helpers.h"
 
 #include <QFileInfo>
@@ -32,6 +33,16 @@ Result generate(const QStringList& rows, const QString& movieFolder, const QStri
     result.scriptWritten = saved.ok;
     result.scriptError = saved.error;
     return result;
+}
+
+QString failureReport(const Result& result) {
+    if (result.failed.isEmpty()) return {};
+    QStringList lines;
+    for (const Failure& f : result.failed) lines.append(f.imageName + u'：' + f.reason);
+    const QString head = result.scriptWritten
+                             ? QStringLiteral("有 %1 张图片没能复制到剧集里（它们的解说已写进脚本）：")
+                             : QStringLiteral("有 %1 张图片没能复制到剧集里：");
+    return head.arg(result.failed.size()) + reportedLines(lines);
 }
 
 bool sameFolder(const QString& a, const QString& b) {

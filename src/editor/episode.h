@@ -30,6 +30,10 @@ struct Result {
 Result generate(const QStringList& rows, const QString& movieFolder, const QString& targetFolder,
                 const std::function<void(int done, int total)>& progress = {});
 
+// The images that could not be copied, with their reasons. Their intros
+// are said to be in the episode's script only when it was written.
+QString failureReport(const Result& result);
+
 // Whether two paths name the same folder (links and "." resolved).
 bool sameFolder(const QString& a, const QString& b);
 

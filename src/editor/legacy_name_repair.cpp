@@ -1,6 +1,7 @@
 #include "editor/legacy_name_repair.h"
 
 #include "platform/dialogs.h"
+#include "platform/file_errors.h"
 #include "platform/legacy_names.h"
 
 #include <QDir>
@@ -8,15 +9,10 @@
 namespace kinoleaf {
 namespace {
 
-// A report names at most this many; the count tells the rest.
-constexpr int kReportedNames = 10;
-
 QString failureReport(const QList<RenameFailure>& failed) {
-    QString text = QStringLiteral("有 %1 个没能改名，还是原来的名字：").arg(failed.size());
-    for (int i = 0; i < failed.size() && i < kReportedNames; ++i)
-        text += QStringLiteral("\n%1：%2").arg(failed[i].decodedName, failed[i].reason);
-    if (failed.size() > kReportedNames) text += QStringLiteral("\n……");
-    return text;
+    QStringList lines;
+    for (const RenameFailure& f : failed) lines.append(f.decodedName + u'：' + f.reason);
+    return QStringLiteral("有 %1 个没能改名，还是原来的名字：").arg(failed.size()) + reportedLines(lines);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "online/online_logic.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
+#include "platform/preview_decoder.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -264,7 +265,11 @@ QString ServerMovieListWnd::GetFileNameFromURLStr(const QString& nUrl) const {
 }
 
 online::Download ServerMovieListWnd::DownNetFile(const QString& nUrl, const QString& nFile) const {
-    return online::DownNetFile(nUrl, nFile);
+    // A login page or a portal's answer comes as 200 too: only what the
+    // picture box could show is kept as a page's image.
+    return online::DownNetFile(nUrl, nFile, [](const QString& part) {
+        return probeImage(part).ok() ? QString() : QStringLiteral("不是图片");
+    });
 }
 
 void ServerMovieListWnd::BtnStartDownload_Click() {

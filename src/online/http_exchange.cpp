@@ -224,7 +224,7 @@ Exchange PostForm(const QString& endpointPath, const QString& body) {
     return {{}, QStringLiteral("服务器的回应不是有效的数据")};
 }
 
-Download DownNetFile(const QString& nUrl, const QString& nFile) {
+Download DownNetFile(const QString& nUrl, const QString& nFile, const DownloadCheck& check) {
     if (!QCoreApplication::instance()) return {false, kNoEventLoop};
     const QUrl url(nUrl);
     // A file: or other local URL from a reply must not copy local files.
@@ -263,6 +263,13 @@ Download DownNetFile(const QString& nUrl, const QString& nFile) {
     if (waitFor(reply.get(), timeoutMs, true))
         return {false, QStringLiteral("服务器超过 %1 秒没有传来数据，下载中止").arg(secondsText(timeoutMs))};
     if (!writeError.isEmpty()) return {false, writeError};
+    if (reply->error() == QNetworkReply::ProtocolUnknownError) {
+        // The address was a web one: only a redirect leads elsewhere.
+        const QUrl target(QString::fromUtf8(reply->rawHeader("Location")));
+        if (target.isLocalFile() || target.scheme().isEmpty())
+            return {false, QStringLiteral("服务器把图片地址转到了本机文件，已拒绝")};
+        return {false, QStringLiteral("服务器把图片地址转到了不支持的网址（%1），已拒绝").arg(target.scheme())};
+    }
     if (isTransportFailure(reply->error()))
         return {false, transportReason(reply->error(), url) + QStringLiteral("，文件没有下载完整")};
     const int status = httpStatus(reply.get());
@@ -282,6 +289,13 @@ Download DownNetFile(const QString& nUrl, const QString& nFile) {
     if (!file.isOpen() && !file.open()) {  // an empty file is a file too
         const int savedErrno = errno;
         return {false, QStringLiteral("无法写入文件 %1：%2").arg(nFile, fileErrorReason(file.device(), savedErrno))};
+    }
+    if (check) {
+        if (!file.flush()) {
+            const int savedErrno = errno;
+            return {false, QStringLiteral("无法写入文件 %1：%2").arg(nFile, fileErrorReason(file.device(), savedErrno))};
+        }
+        if (const QString refused = check(file.device().fileName()); !refused.isEmpty()) return {false, refused};
     }
     if (!file.commit()) {
         const int savedErrno = errno;

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace kinoleaf::online {
 
 // The service's address, ending in "/"; endpoint paths are appended to it.
@@ -40,9 +42,14 @@ struct Download {
     QString error;  // in Chinese, when !ok
 };
 
+// Looks at a complete download under its temporary name before it takes
+// its place: "" accepts it, anything else is the reason it is refused.
+using DownloadCheck = std::function<QString(const QString& partPath)>;
+
 // Fetches nUrl (http or https only) into nFile: only a complete reply with
-// status 200 is written, through a temporary file renamed into place, so an
-// error page or a broken transfer never replaces an existing file.
-Download DownNetFile(const QString& nUrl, const QString& nFile);
+// status 200 that check (when given) accepts is written, through a temporary
+// file renamed into place, so an error page or a broken transfer never
+// replaces an existing file.
+Download DownNetFile(const QString& nUrl, const QString& nFile, const DownloadCheck& check = {});
 
 } // namespace kinoleaf::online

@@ -2,6 +2,7 @@
 
 #include "model/page_row.h"
 #include "online/http_exchange.h"
+#include "platform/file_errors.h"
 #include "platform/gbk_codec.h"
 
 #include <QHash>
@@ -12,8 +13,6 @@
 namespace kinoleaf::online {
 namespace {
 
-// A report names at most this many; the count tells the rest.
-constexpr int kReportedNames = 10;
 // Longest name most file systems take, in UTF-8 bytes.
 constexpr qsizetype kMaxNameBytes = 255;
 
@@ -202,9 +201,7 @@ QString failedImagesReport(const QList<FailedImage>& failed, int missingFrom, in
                          .arg(missingFrom)
                          .arg(qint64(missingFrom) + missingCount - 1));
     }
-    for (qsizetype i = 0; i < lines.size() && i < kReportedNames; ++i) report += u'\n' + lines[i];
-    if (lines.size() > kReportedNames) report += QStringLiteral("\n……");
-    return report;
+    return report + reportedLines(lines);
 }
 
 } // namespace kinoleaf::online

@@ -7,6 +7,7 @@
 #include "platform/file_helpers.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace kinoleaf {
@@ -36,6 +37,8 @@ ExImgWnd::ExImgWnd(PicMovieWnd* owner) : ToolWnd(owner, true), m_wnd(owner) {
 
     connect(ExImgList, &PageListBox::Click, this, &ExImgWnd::ExImgList_Click);
     connect(ExBtnOk, &QPushButton::clicked, this, &ExImgWnd::ExBtnOk_Click);
+    // A double-click on an image chooses it.
+    connect(ExImgList, &QListWidget::itemDoubleClicked, this, &ExImgWnd::ExBtnOk_Click);
     connect(ExBtnCancle, &QPushButton::clicked, this, &ExImgWnd::ExBtnCancle_Click);
 }
 
@@ -68,5 +71,15 @@ void ExImgWnd::ExBtnOk_Click() {
 }
 
 void ExImgWnd::ExBtnCancle_Click() { close(); }
+
+void ExImgWnd::keyPressEvent(QKeyEvent* event) {
+    // The list passes Enter on; from the buttons it means nothing here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && ExImgList->hasFocus() && ExImgList->currentItem()) {
+        ExBtnOk_Click();
+        return;
+    }
+    ToolWnd::keyPressEvent(event);
+}
 
 } // namespace kinoleaf

@@ -33,6 +33,8 @@ public slots:
 
 protected:
     void Form_Load() override;
+    // Enter in the image list chooses, as OK does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ListFolderImages(const QString& folder);

@@ -23,10 +23,18 @@ bool apply(PicMovieWnd& wnd, const pages::RowEdit& edit) {
     case pages::RowEdit::Insert:
         wnd.insertRow(edit.row, edit.text);
         break;
-    case pages::RowEdit::Remove:
-        if (!edit.deleteImage.isEmpty()) wnd.DeleteOneImage(edit.deleteImage);
+    case pages::RowEdit::Remove: {
+        QString why;
+        if (!edit.deleteImage.isEmpty() && !wnd.DeleteOneImage(edit.deleteImage, &why) &&
+            why != pages::kImageMissing) {
+            // The page goes all the same; the user learns the image stayed.
+            dialogs().message(QStringLiteral("图片 %1 没能移到 %2 文件夹，还在原处：%3")
+                                  .arg(edit.deleteImage, pages::kDeletedImagesFolder, why),
+                              MsgIcon::Exclamation);
+        }
         wnd.removeRow(edit.row);
         break;
+    }
     case pages::RowEdit::Swap: {
         const QString upper = wnd.rowText(edit.row);
         wnd.setRowText(edit.row, wnd.rowText(edit.row + 1));
@@ -68,7 +76,9 @@ void PicMovieWnd::BtnChangePage_Click() {
     picker->showCentred(true);
 }
 
-void PicMovieWnd::DeleteOneImage(const QString& name) { pages::moveToDeletedImages(rootFilePath, name); }
+bool PicMovieWnd::DeleteOneImage(const QString& name, QString* why) {
+    return pages::moveToDeletedImages(rootFilePath, name, why);
+}
 
 void PicMovieWnd::ExNowImageWithImageNamed(const QString& name) {
     const int row = selectedRow();

@@ -4,6 +4,7 @@
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/batch_delete.h"
+#include "pages/deleted_images.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
@@ -120,19 +121,23 @@ void WndDelPages::ApplyDeletion() {
     const QStringList mainRows = m_wnd->rows();
     const int total = int(mainRows.size());
     const QList<int> going = pages::rowsWhoseImageGoes(mainRows, remaining);
+    pages::DeletionReport report;
     qsizetype next = 0;
     for (int p = 0; p < total; ++p) {
         loading->Advance(p, total);
         emit rowExamined(p);
         if (next < going.size() && going[next] == p) {
-            m_wnd->DeleteOneImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[p]));
+            const QString name = PicMovieWnd::GetImageNameWithRowStr(mainRows[p]);
+            QString why;
+            const bool moved = m_wnd->DeleteOneImage(name, &why);
+            report.note(name, moved, why);
             ++next;
         }
     }
     m_wnd->replaceRows(remaining);
     m_wnd->editedThisMovie = true;  // the title stays as it is
     loading->Finish();
-    dialogs().message(QStringLiteral("保存完成！共删除图片：%1张！").arg(going.size()));
+    dialogs().message(report.message(), report.notMoved().isEmpty() ? MsgIcon::None : MsgIcon::Exclamation);
     listChanged = false;
     // Opened again later, the window must take input again.
     setEnabled(true);

@@ -30,16 +30,26 @@ char16_t folded(char16_t c) {
     return QChar(c).toCaseFolded().unicode();
 }
 
-using RenameFn = std::function<bool(const QString&, const QString&)>;
+RenameFn renameOrDefault(const RenameFn& rename) {
+    if (rename) return rename;
+    return [](const QString& from, const QString& to, QString* why) { return moveFileNoReplace(from, to, why); };
+}
 
-QList<Rename> undo(const QList<Rename>& done, const QString& folder, const RenameFn& rename) {
-    QList<Rename> kept;
-    for (auto it = done.crbegin(); it != done.crend(); ++it)
-        if (!rename(joinPath(folder, it->to), joinPath(folder, it->from))) kept.prepend(*it);
-    return kept;
+QString notUndoneLines(const QList<Rename>& notUndone) {
+    QString text = QStringLiteral("\n下列图片没能改回原来的名称：");
+    for (const Rename& r : notUndone) text += QStringLiteral("\n%1（原名：%2）").arg(r.to, r.from);
+    return text;
 }
 
 } // namespace
+
+QList<Rename> undoRenames(const QList<Rename>& done, const QString& folder, const RenameFn& renameFn) {
+    const RenameFn rename = renameOrDefault(renameFn);
+    QList<Rename> kept;
+    for (auto it = done.crbegin(); it != done.crend(); ++it)
+        if (!rename(joinPath(folder, it->to), joinPath(folder, it->from), nullptr)) kept.prepend(*it);
+    return kept;
+}
 
 QString cleanIntro(const QString& intro) {
     QString text = intro;
@@ -68,7 +78,7 @@ QString publishedName(int position, const QString& imageName, const QString& dat
 }
 
 PublishResult publish(const QStringList& rows, const QString& folder, const PublishIo& io) {
-    const RenameFn rename = io.rename ? io.rename : RenameFn(moveFileNoReplace);
+    const RenameFn rename = renameOrDefault(io.rename);
     const int count = int(rows.size());
     PublishResult result;
     QStringList names;
@@ -106,9 +116,12 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
                 // put under its old name is another picture.
                 newName = *moved;
             } else if (plainFileExists(oldPath)) {
-                if (!rename(oldPath, joinPath(folder, newName))) {
+                QString why;
+                if (!rename(oldPath, joinPath(folder, newName), &why)) {
                     result.failedRow = p;
-                    result.notUndone = undo(done, folder, rename);
+                    result.refused = {name, newName};
+                    result.refusedWhy = why;
+                    result.notUndone = undoRenames(done, folder, rename);
                     return result;
                 }
                 done.append({name, newName});
@@ -127,7 +140,21 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
     }
     result.ok = true;
     result.rows = std::move(published);
+    result.renamed = std::move(done);
     return result;
+}
+
+QStringList rowsAfterRenames(const QStringList& rows, const QList<Rename>& renames) {
+    if (renames.isEmpty()) return rows;
+    QHash<QString, QString> to;
+    for (const Rename& r : renames) to.insert(r.from, r.to);
+    QStringList out;
+    out.reserve(rows.size());
+    for (const QString& row : rows) {
+        const auto found = to.constFind(imageNameOfRow(row));
+        out.append(found == to.cend() ? row : makeRow(*found, introOfRow(row)));
+    }
+    return out;
 }
 
 QString successMessage(int errorCount) {
@@ -135,13 +162,25 @@ QString successMessage(int errorCount) {
 }
 
 QString failureMessage(const PublishResult& result) {
-    QString text = QStringLiteral("脚本（%1）行发现错误，验证失败！").arg(result.failedRow);
-    if (!result.notUndone.isEmpty()) {
-        text += QStringLiteral("\n下列图片没能改回原来的名称：");
-        for (const Rename& r : result.notUndone)
-            text += QStringLiteral("\n%1（原名：%2）").arg(r.to, r.from);
+    QString text;
+    if (result.refusedWhy.isEmpty()) {
+        text = QStringLiteral("脚本（%1）行发现错误，验证失败！").arg(result.failedRow);
+    } else {
+        // The image is there; the file system would not rename it.
+        text = QStringLiteral("脚本（%1）行的图片 %2 无法改名为 %3：%4\n验证失败！")
+                   .arg(result.failedRow)
+                   .arg(result.refused.from, result.refused.to, result.refusedWhy);
+        if (result.notUndone.isEmpty()) text += QStringLiteral("图片名称和脚本都和发布前一样。");
     }
+    if (!result.notUndone.isEmpty()) text += notUndoneLines(result.notUndone);
     return text;
+}
+
+QString saveFailureMessage(const QString& why, const QList<Rename>& notUndone) {
+    QString text = why.isEmpty() ? QStringLiteral("没有保存脚本，发布没有完成。")
+                                 : why + QStringLiteral("\n发布没有完成。");
+    if (notUndone.isEmpty()) return text + QStringLiteral("图片都已改回原来的名称，文件夹和脚本和发布前一样。");
+    return text + notUndoneLines(notUndone);
 }
 
 } // namespace kinoleaf::pages

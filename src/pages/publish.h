@@ -33,15 +33,21 @@ struct PublishResult {
     bool ok = false;
     QStringList rows;            // ok: the published rows
     int errorCount = 0;          // ok: rows whose image was neither renamed nor traced
+    QList<Rename> renamed;       // ok: the renames made, in order
     int failedRow = -1;          // failed: the position the run had reached
+    Rename refused;              // failed: the rename the file system refused
+    QString refusedWhy;          // failed: why, "" when the row's image was missing
     QList<Rename> notUndone;     // failed: this run's renames that could not be taken back
 };
+
+// Renames a file, never replacing one; why (when given) says why it failed.
+using RenameFn = std::function<bool(const QString& from, const QString& to, QString* why)>;
 
 struct PublishIo {
     // After each row of the second pass, dropped rows included: (position, row count).
     std::function<void(int done, int total)> progress;
-    // Renames a file, never replacing one; moveFileNoReplace when empty.
-    std::function<bool(const QString& from, const QString& to)> rename;
+    // moveFileNoReplace when empty.
+    RenameFn rename;
 };
 
 // Checks that every row's image is in the folder (nothing changes when one
@@ -50,8 +56,18 @@ struct PublishIo {
 // folder matches the rows the run was given.
 PublishResult publish(const QStringList& rows, const QString& folder, const PublishIo& io = {});
 
+// Takes renames back, newest first; returns those that could not be.
+QList<Rename> undoRenames(const QList<Rename>& done, const QString& folder, const RenameFn& rename = {});
+
+// The rows with the images of the given renames under their new names.
+QStringList rowsAfterRenames(const QStringList& rows, const QList<Rename>& renames);
+
 QString successMessage(int errorCount);
-// The failed row, zero-based, and any images that kept their new names.
+// The failed row, zero-based, or the rename the file system refused and
+// why, and any images that kept their new names.
 QString failureMessage(const PublishResult& result);
+// A publish whose closing save did not happen (why: the save's own
+// message, "" when the user declined it) and whose renames were taken back, but for notUndone.
+QString saveFailureMessage(const QString& why, const QList<Rename>& notUndone);
 
 } // namespace kinoleaf::pages

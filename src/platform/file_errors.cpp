@@ -67,4 +67,12 @@ QString fileErrorReason(const QFileDevice& device, int savedErrno) {
     return QStringLiteral("原因不明");
 }
 
+QString reportedLines(const QStringList& lines) {
+    constexpr qsizetype kShown = 10;
+    QString text;
+    for (qsizetype i = 0; i < lines.size() && i < kShown; ++i) text += u'\n' + lines[i];
+    if (lines.size() > kShown) text += QStringLiteral("\n……");
+    return text;
+}
+
 } // namespace kinoleaf

@@ -15,6 +15,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef Q_OS_LINUX
+#include <fcntl.h>    // AT_FDCWD
+#include <cstdio>     // renameat2
+#endif
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #include <cerrno>
@@ -273,11 +277,31 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
     return true;
 }
 
-bool moveFileNoReplace(const QString& from, const QString& to) {
-    // QFile::rename already refuses an existing target; the check makes the
-    // promise explicit for callers that read this.
-    if (QFileInfo::exists(to)) return false;
-    return QFile::rename(from, to);
+bool moveFileNoReplace(const QString& from, const QString& to, QString* error) {
+    auto fail = [error](int errorNumber) {
+        if (error) *error = fileErrorReason(errorNumber);
+        return false;
+    };
+    if (QFileInfo(to).exists() || QFileInfo(to).isSymLink()) return fail(EEXIST);
+#ifdef Q_OS_LINUX
+    // The kernel refuses an existing target in the same step as the rename,
+    // so a file that appears meanwhile is never replaced either.
+    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
+    errno = 0;
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0) return true;
+    // File systems without the flag: the check above has to do.
+    if (errno != EINVAL && errno != ENOSYS) return fail(errno);
+    errno = 0;
+    if (::rename(a.constData(), b.constData()) == 0) return true;
+    return fail(errno);
+#else
+    QFile file(from);
+    errno = 0;
+    if (file.rename(to)) return true;
+    const int saved = errno;
+    if (error) *error = fileErrorReason(file, saved);
+    return false;
+#endif
 }
 
 } // namespace kinoleaf
@@ -309,6 +333,11 @@ bool PartFile::open() {
 bool PartFile::write(const QByteArray& data) {
     errno = 0;
     return m_file.write(data) == data.size();
+}
+
+bool PartFile::flush() {
+    errno = 0;
+    return m_file.flush();
 }
 
 bool PartFile::commit() {

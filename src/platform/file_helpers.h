@@ -59,7 +59,8 @@ QString joinPath(const QString& folder, const QString& name);
 bool copyFileReplacing(const QString& from, const QString& to, QString* error = nullptr);
 
 // Renames or moves a file; refuses (returns false) when the target exists.
-bool moveFileNoReplace(const QString& from, const QString& to);
+// error (when given) says why it failed, in Chinese.
+bool moveFileNoReplace(const QString& from, const QString& to, QString* error = nullptr);
 
 // A file written under a hidden temporary name beside its target and renamed
 // over it only by commit(), so the target is never seen half-written; the
@@ -76,6 +77,7 @@ public:
     bool open();  // errno says why when false
     bool isOpen() const { return m_file.isOpen(); }
     bool write(const QByteArray& data);  // errno says why when false
+    bool flush();                        // so the file can be read back; errno says why
     bool commit();                       // errno says why when false
     const QFile& device() const { return m_file; }
 

@@ -5,8 +5,10 @@
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/batch_delete.h"
+#include "pages/deleted_images.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
+#include "platform/file_errors.h"
 #include "platform/file_helpers.h"
 #include "selection/SmartCutWnd.h"
 
@@ -21,9 +23,6 @@
 
 namespace kinoleaf {
 namespace {
-
-// A report names at most this many; the count tells the rest.
-constexpr int kReportedNames = 10;
 
 bool sameFolder(const QString& a, const QString& b) {
     const QString ca = QFileInfo(a).canonicalFilePath(), cb = QFileInfo(b).canonicalFilePath();
@@ -98,7 +97,8 @@ void SmartCutResultWnd::showResult(const QStringList& rows) {
     m_folder = m_wnd->rootFilePath;
     ListCut->addItems(rows);
     // Shown before the first row is: the preview is decoded at the box's size.
-    if (isVisible()) raise();
+    // Above the selection window that made it: a run must be seen to end.
+    if (isVisible()) bringToFront();
     else showCentred();
     if (ListCut->count() > 0) ListCut->selectRow(0);
 }
@@ -133,11 +133,15 @@ void SmartCutResultWnd::BtnSaveDel_Click() {
     // Hashed lookups, names compared exactly; one entry a row, so an image
     // already missing still counts.
     const QList<int> going = pages::rowsWhoseImageGoes(mainRows, kept);
+    pages::DeletionReport report;
     qsizetype next = 0;
     for (int i = 0; i < total; ++i) {
         loading->Advance(i, total);
         if (next < going.size() && going[next] == i) {
-            m_wnd->DeleteOneImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
+            const QString name = PicMovieWnd::GetImageNameWithRowStr(mainRows[i]);
+            QString why;
+            const bool moved = m_wnd->DeleteOneImage(name, &why);
+            report.note(name, moved, why);
             ++next;
         }
     }
@@ -146,7 +150,7 @@ void SmartCutResultWnd::BtnSaveDel_Click() {
     // close without saving would leave a script that still names them.
     m_wnd->editedThisMovie = true;
     loading->Finish();
-    finishSave(QStringLiteral("保存完成！共删除图片：%1张！").arg(going.size()));
+    finishSave(report.message());
 }
 
 void SmartCutResultWnd::BtnSaveAs_Click() {
@@ -201,9 +205,7 @@ bool SmartCutResultWnd::saveCopyTo(const QString& folder) {
     loading->Finish();
     QString problems;
     if (!failed.isEmpty()) {
-        problems = QStringLiteral("有 %1 张图片没能存储：").arg(failed.size());
-        for (int i = 0; i < failed.size() && i < kReportedNames; ++i) problems += u'\n' + failed[i];
-        if (failed.size() > kReportedNames) problems += QStringLiteral("\n……");
+        problems = QStringLiteral("有 %1 张图片没能存储：").arg(failed.size()) + reportedLines(failed);
     }
     finishSave(QStringLiteral("保存完成！共存储图片：%1张！").arg(stored), problems);
     return true;

@@ -46,6 +46,25 @@ private slots:
         QCOMPARE(out.failed[0].reason, QStringLiteral("文件名或参数无效"));
     }
 
+    // The report says the intros are in the script only when it was written.
+    void aTargetThatTakesNothing() {
+        QTemporaryDir tmp;
+        const QString movie = tmp.filePath("movie"), target = tmp.filePath("ep");
+        writeBytes(movie, "1.jpg", "1");
+        QDir().mkpath(target);
+        episode::Result r;
+        {
+            ReadOnlyFolder readOnly(target);
+            if (!readOnly.ok()) QSKIP(qPrintable(readOnly.why()));
+            r = episode::generate({"1.jpg :一"}, movie, target);
+        }
+        QVERIFY(!r.scriptWritten && !QFile::exists(target + "/ReelsketchScript.txt"));
+        QCOMPARE(episode::failureReport(r), QStringLiteral("有 1 张图片没能复制到剧集里：\n1.jpg：没有权限"));
+        r.scriptWritten = true;
+        QCOMPARE(episode::failureReport(r),
+                 QStringLiteral("有 1 张图片没能复制到剧集里（它们的解说已写进脚本）：\n1.jpg：没有权限"));
+    }
+
     void sameFolderSeesThroughSpellings() {
         QTemporaryDir tmp;
         QDir().mkpath(tmp.filePath("m/sub"));

@@ -10,6 +10,7 @@
 #include "online/http_exchange.h"
 #include "platform/date_text.h"
 #include "platform/dir_list_box.h"
+#include "support/image_samples.h"
 #include "support/test_files.h"
 #include "support/test_service.h"
 
@@ -87,8 +88,14 @@ struct OnlineFixture : EditorFixture {
         }
         service.setJson(TestService::kMovieStory, json({{"status", 1}, {"pages_count", count}, {"story", story}}));
     }
-    void setImage(const QByteArray& path, const QByteArray& bytes, ServiceFault fault = ServiceFault::None) {
-        service.setReply(path, {200, "image/jpeg", bytes, fault});
+    // A small picture that carries a tag after its end, as the service's
+    // images stand in the tests.
+    static QByteArray picture(const QByteArray& tag) {
+        static const QByteArray png = encoded(QImage(2, 2, QImage::Format_RGB32), "png");
+        return png + tag;
+    }
+    void setImage(const QByteArray& path, const QByteArray& tag, ServiceFault fault = ServiceFault::None) {
+        service.setReply(path, {200, "image/jpeg", picture(tag), fault});
     }
     QByteArray script() const { return readBytes(target + "/ReelsketchScript.txt"); }
     // The run is over: no progress, no picker, the list usable.
@@ -206,7 +213,7 @@ private slots:
         picker->BtnOk->click();
         QCOMPARE(f.bodiesTo(TestService::kMovieStory), QList<QByteArray>{"username=u&movieid=1234"});
         QCOMPARE(f.script(), QByteArray("a.jpg :x\r\nb.jpg :\r\nc.jpg :z\r\n"));
-        for (const char* name : {"a", "b", "c"}) QCOMPARE(readBytes(f.target + "/" + name + ".jpg"), QByteArray(name));
+        for (const char* name : {"a", "b", "c"}) QCOMPARE(readBytes(f.target + "/" + name + ".jpg"), f.picture(name));
         QCOMPARE(progress, (QStringList{"33%", "66%", "100%"}));
         QCOMPARE(f.wnd->loadingWnd()->TextLoadMsg->text(),
                  QStringLiteral("影片下载中，请稍候...\r\n影片解说读取成功！开始下载..."));
@@ -299,7 +306,7 @@ private slots:
         f.dialogs.expectMessage();
         f.list()->StartDownloadMovieSaveToPath(f.target);
         QCOMPARE(f.script(), QByteArray("a.jpg :1\r\nb.jpg :2\r\nc.jpg :\r\ne.jpg :line  break\r\n"));
-        QVERIFY(readBytes(f.target + "/a.jpg") == "AAA" && readBytes(f.target + "/c.jpg") == "CCC");
+        QVERIFY(readBytes(f.target + "/a.jpg") == f.picture("AAA") && readBytes(f.target + "/c.jpg") == f.picture("CCC"));
         QCOMPARE(readBytes(f.target + "/b.jpg"), QByteArray("old b"));  // never half replaced
         QVERIFY(!QFile::exists(f.target + "/e.jpg"));
         // one closing message: the count, then what did not arrive
@@ -324,8 +331,25 @@ private slots:
         f.list()->StartDownloadMovieSaveToPath(blocked);
         const QString closing = f.dialogs.shownTexts().constLast();
         QVERIFY2(closing.startsWith(QStringLiteral("下载完成！共计：1 张\n\n脚本文件没能写入：")), qPrintable(closing));
-        QCOMPARE(readBytes(blocked + "/a.jpg"), QByteArray("AAA"));
+        QCOMPARE(readBytes(blocked + "/a.jpg"), f.picture("AAA"));
         f.verifySettled();
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    // A 200 that is no picture (a login page, a portal) and a redirect to
+    // a local file are failures: nothing is written, an old image stays.
+    void repliesThatAreNoPictureAreRefused() {
+        OnlineFixture f;
+        f.showList({"7"});
+        f.setStory(2, {{"/s/a.jpg", "1"}, {"/s/b.jpg", "2"}});
+        f.service.setReply("/s/a.jpg", TestService::html(200, "<html><body>请先登录</body></html>"));
+        f.service.setReply("/s/b.jpg", {302, "text/html", "", ServiceFault::None, 0, "Location: file:///etc/hostname\r\n"});
+        writeBytes(f.target, "a.jpg", "old a");
+        f.dialogs.expectMessage(QStringLiteral("下载完成！共计：2 张\n\n有 2 张图片没能下载：\na.jpg：不是图片\n"
+                                               "b.jpg：服务器把图片地址转到了本机文件，已拒绝"));
+        f.list()->StartDownloadMovieSaveToPath(f.target);
+        QCOMPARE(readBytes(f.target + "/a.jpg"), QByteArray("old a"));
+        QCOMPARE(QDir(f.target).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"ReelsketchScript.txt", "a.jpg"}));
         VERIFY_DIALOGS(f.dialogs);
     }
 
@@ -347,8 +371,9 @@ private slots:
         QCOMPARE(f.script(), QByteArray("d.jpg :d\r\npage_0002.jpg :s\r\npage_0003.png :e\r\n"
                                         "same.jpg :first\r\nsame.jpg :second\r\npage_0006.jpg :d2\r\n"
                                         "page_0007.jpg :b\r\n"));
-        QVERIFY(readBytes(f.target + "/d.jpg") == "DDD" && readBytes(f.target + "/page_0006.jpg") == "D2");
-        QVERIFY(readBytes(f.target + "/page_0002.jpg") == "not a script" && readBytes(f.target + "/same.jpg") == "second");
+        QVERIFY(readBytes(f.target + "/d.jpg") == f.picture("DDD") && readBytes(f.target + "/page_0006.jpg") == f.picture("D2"));
+        QVERIFY(readBytes(f.target + "/page_0002.jpg") == f.picture("not a script") &&
+                readBytes(f.target + "/same.jpg") == f.picture("second"));
         QCOMPARE(QDir(f.target).entryList(QDir::Files, QDir::Name),
                  (QStringList{"ReelsketchScript.txt", "d.jpg", "page_0002.jpg", "page_0003.png", "page_0006.jpg",
                               "page_0007.jpg", "same.jpg"}));

@@ -5,6 +5,7 @@
 #include "editor/LoadingWnd.h"
 #include "pages/WndDelPages.h"
 #include "platform/aic_alpha_image.h"
+#include "support/test_files.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -81,7 +82,7 @@ private slots:
         connect(f.del, &WndDelPages::rowExamined, this,
                 [&] { progress.append(f.wnd->loadingWnd()->LabelNumber->text()); });
         f.removeWithButton({0, 3, 4, 5});
-        f.dialogs.expectMessage(deleted(3));  // c counts twice: rows, not files
+        f.dialogs.expectMessage(deleted(2));  // images moved: c once for its two rows
         f.del->BtnOk->click();
         QCOMPARE(progress, (QStringList{"0%", "16%", "33%", "50%", "66%", "83%"}));
         QCOMPARE(f.wnd->loadingWnd()->LabelTitle->text() + f.wnd->loadingWnd()->TextLoadMsg->text(),
@@ -97,6 +98,27 @@ private slots:
         f.dialogs.expectMessage(deleted(0));
         f.del->BtnOk->click();
         QCOMPARE(f.rows(), (QStringList{"b.jpg :2", "a.jpg :3"}));
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    // Images the file system keeps where they are are counted out and named
+    // with the reason; the pages go all the same.
+    void imagesThatCannotMoveAreNamed() {
+        DelFixture f({"a.jpg :1", "b.jpg :2", "c.jpg :3", "x.jpg :4"}, {"a.jpg", "b.jpg", "c.jpg"});
+        ReadOnlyFolder readOnly(f.dir);
+        if (!readOnly.ok()) QSKIP(qPrintable(readOnly.why()));
+        f.removeWithButton({1, 2, 3});
+        f.dialogs.expectMessage(deleted(0) + QStringLiteral("\n\n有 3 张图片没能移到 delete_image 文件夹：\n"
+                                                            "b.jpg：没有权限\nc.jpg：没有权限\nx.jpg：图片文件不存在"));
+        f.del->BtnOk->click();
+        QCOMPARE(f.dialogs.shown().last().icon, MsgIcon::Exclamation);
+        QCOMPARE(f.rows(), (QStringList{"a.jpg :1"}));
+        QVERIFY(QFile::exists(f.dir + "/b.jpg") && QFile::exists(f.dir + "/c.jpg"));
+        // one page: the same, in a box of its own
+        f.wnd->setSelectedRow(0);
+        f.dialogs.expectMessage(QStringLiteral("图片 a.jpg 没能移到 delete_image 文件夹，还在原处：没有权限"));
+        f.wnd->BtnDelPage->click();
+        QVERIFY(f.rows().isEmpty() && QFile::exists(f.dir + "/a.jpg"));
         VERIFY_DIALOGS(f.dialogs);
     }
 

@@ -98,15 +98,15 @@ private slots:
         QCOMPARE(pages::publish({"a.jpg", "sub/a.jpg"}, dir).failedRow, 1);
         QCOMPARE(files(dir), (L{"a.jpg", "b.jpg", "c.jpg"}));
         // c.jpg goes before its turn: the row keeps its name, one error
-        const auto vanish = [&](const QString& from, const QString& to) {
+        const auto vanish = [&](const QString& from, const QString& to, QString* why) {
             QFile::remove(dir + "/c.jpg");
-            return moveFileNoReplace(from, to);
+            return moveFileNoReplace(from, to, why);
         };
         pages::PublishResult r = pages::publish({"a.jpg", "b.jpg", "c.jpg :z"}, dir, {{}, vanish});
         QCOMPARE(r.rows, (L{"rs_0.jpg :--", "rs_1.jpg :--", "c.jpg :z"}));
         QCOMPARE(pages::successMessage(r.errorCount), QStringLiteral("脚本验证并发布成功！发现错误（1）处"));
         // rs_1's rename fails and rs_0.jpg is taken meanwhile: the undo can't put it back
-        const auto blocked = [&](const QString& from, const QString& to) {
+        const auto blocked = [&](const QString& from, const QString& to, QString*) {
             return from.endsWith("rs_1.jpg") ? !QDir(dir).mkdir("rs_0.jpg") : moveFileNoReplace(from, to);
         };
         r = pages::publish({"rs_0.jpg", "rs_1.jpg"}, dir, {{}, blocked});
@@ -129,7 +129,8 @@ private slots:
         QTest::newRow("image missing") << true << missing << QString() << missing
                                        << L{"脚本（3）行发现错误，验证失败！", "图片文件未找到，加载失败 >_<"} << 3;
         QTest::newRow("rename refused") << true << rows << QStringLiteral("rs_1.jpg") << rows
-                                        << L{"脚本（1）行发现错误，验证失败！"} << 1;
+                                        << L{"脚本（1）行的图片 b.jpg 无法改名为 rs_1.jpg：已经有同名的文件或文件夹\n"
+                                             "验证失败！图片名称和脚本都和发布前一样。"} << 1;
         QTest::newRow("no") << false << rows << QString() << rows << L{} << 0;
     }
     void theButton() {
@@ -161,19 +162,57 @@ private slots:
         QCOMPARE(progress->greenWidth(), progress->blackWidth());
     }
 
-    void aSaveDeclinedAfterPublishingLeavesTheMovieUnsaved() {
+    // A publish is done only when its script is saved: a save declined or
+    // failed takes the renames back, and success is never told.
+    void aPublishWhoseSaveFailsIsTakenBack() {
         EditorFixture f;
-        const QString dir = f.makeMovie("w", {"a.jpg"}, L{"a.jpg :好"});
+        const L rows{"a.jpg :好", "b.jpg :"};
+        const QString dir = f.makeMovie("w", {"a.jpg", "b.jpg"}, rows);
         f.open(dir);
-        f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion)
-            .expectMessage(QStringLiteral("脚本验证并发布成功！发现错误（0）处"));
+        const QByteArray script = readBytes(dir + "/ReelsketchScript.txt");
+        {
+            FileSizeLimit full(4);  // the script can't be written, as on a full disk
+            f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion).expectMessage();
+            f.wnd->BtnExportTj->click();
+        }
+        VERIFY_DIALOGS(f.dialogs);
+        const ShownBox box = f.dialogs.shown().last();
+        QVERIFY2(box.text.startsWith(QStringLiteral("保存脚本失败")), qPrintable(box.text));
+        QVERIFY(box.text.endsWith(QStringLiteral("发布没有完成。图片都已改回原来的名称，文件夹和脚本和发布前一样。")));
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QCOMPARE(files(dir), (L{"ReelsketchScript.txt", "a.jpg", "b.jpg"}));
+        QCOMPARE(readBytes(dir + "/ReelsketchScript.txt"), script);
+        QCOMPARE(f.rows(), rows);
+        QCOMPARE(f.wnd->windowTitle(), kBase);
+
+        // declined: the same, and edits made before stay unsaved
         f.wnd->setRowText(0, QStringLiteral("a.jpg :好😀"));  // a character the script can't hold
-        f.dialogs.expectYesNo(Answer::No);                   // ...so the save asks, and is declined
+        f.wnd->MarkUnsaved();
+        f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion)
+            .expectYesNo(Answer::No)
+            .expectMessage(QStringLiteral("没有保存脚本，发布没有完成。图片都已改回原来的名称，文件夹和脚本和发布前一样。"));
         f.wnd->BtnExportTj->click();
         VERIFY_DIALOGS(f.dialogs);
-        QCOMPARE(files(dir), (L{"ReelsketchScript.txt", "rs_0.jpg"}));
-        // the images carry their new names: leaving must still ask
+        QCOMPARE(files(dir), (L{"ReelsketchScript.txt", "a.jpg", "b.jpg"}));
+        QCOMPARE(f.rows().first(), QStringLiteral("a.jpg :好😀"));
         QVERIFY(f.wnd->editedThisMovie);
+    }
+
+    // A folder the file system won't let change: the first rename says why
+    // and names the image; nothing is renamed.
+    void aReadOnlyFolderSaysWhy() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("w", {"a.jpg", "b.jpg"}, L{"a.jpg :", "b.jpg :"});
+        f.open(dir);
+        ReadOnlyFolder readOnly(dir);
+        if (!readOnly.ok()) QSKIP(qPrintable(readOnly.why()));
+        f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion)
+            .expectMessage(QStringLiteral("脚本（0）行的图片 a.jpg 无法改名为 rs_0.jpg：没有权限\n"
+                                          "验证失败！图片名称和脚本都和发布前一样。"))
+            .expectMessage();  // the save that follows fails as well, and says so
+        f.wnd->BtnExportTj->click();
+        VERIFY_DIALOGS(f.dialogs);
+        QCOMPARE(files(dir), (L{"ReelsketchScript.txt", "a.jpg", "b.jpg"}));
     }
 };
 

@@ -55,22 +55,35 @@ class TestSmartCutResult : public QObject {
 private slots:
     void saveInPlace_data() {
         QTest::addColumn<QStringList>("kept");
-        QTest::addColumn<int>("deleted");
+        QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("binned");
+        QTest::addColumn<bool>("readOnly");
         // a.jpg is kept through row 3 only; A.jpg is another image; the kept
         // m.jpg and the unkept gone.jpg are missing
-        QTest::newRow("some") << QStringList{"a.jpg :3", "m.jpg :5", "c.jpg :7"} << 3 << QStringList{"A.jpg", "b.jpg"};
-        QTest::newRow("all") << kMain << 0 << QStringList{};
+        const QStringList some{"a.jpg :3", "m.jpg :5", "c.jpg :7"};
+        const QString head = QStringLiteral("\n\n有 %1 张图片没能移到 delete_image 文件夹：\n");
+        QTest::newRow("some") << some << QStringLiteral("保存完成！共删除图片：2张！") + head.arg(1) + "gone.jpg：图片文件不存在"
+                              << QStringList{"A.jpg", "b.jpg"} << false;
+        QTest::newRow("all") << kMain << QStringLiteral("保存完成！共删除图片：0张！") << QStringList{} << false;
+        QTest::newRow("read-only folder")
+            << some << QStringLiteral("保存完成！共删除图片：0张！") + head.arg(3) + "b.jpg：没有权限\nA.jpg：没有权限\ngone.jpg：图片文件不存在"
+            << QStringList{} << true;
     }
     void saveInPlace() {
         QFETCH(QStringList, kept);
-        QFETCH(int, deleted);
+        QFETCH(QString, message);
         QFETCH(QStringList, binned);
+        QFETCH(bool, readOnly);
         ResultFixture f(kept);
+        std::optional<ReadOnlyFolder> fixed;
+        if (readOnly) {
+            fixed.emplace(f.dir);
+            if (!fixed->ok()) QSKIP(qPrintable(fixed->why()));
+        }
         QVERIFY(!f.wnd->isEnabled() && f.result->isEnabled());
         QCOMPARE(f.result->IntroCut->toPlainText(), PicMovieWnd::GetImageIntroWithRowStr(kept[0]));
         const QByteArray script = readBytes(f.dir + "/ReelsketchScript.txt");
-        f.dialogs.expectMessage(QStringLiteral("保存完成！共删除图片：%1张！").arg(deleted));
+        f.dialogs.expectMessage(message);
         f.result->BtnSaveDel->click();
         QCOMPARE(f.rows(), kept);
         for (const QString& image : kImages)

@@ -7,12 +7,16 @@
 #include <QImageWriter>
 #include <QStringEncoder>
 
+#ifdef Q_OS_LINUX
+#include <linux/fs.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -116,5 +120,49 @@ FileSizeLimit::~FileSizeLimit() {
 FileSizeLimit::FileSizeLimit(long long) {}
 FileSizeLimit::~FileSizeLimit() {}
 #endif
+
+#ifdef Q_OS_LINUX
+namespace {
+// The folder's inode flags; false when the file system has none.
+bool setImmutable(const QString& folder, bool on) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+} // namespace
+#endif
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& folder) : m_folder(folder) {
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::ExeOther);
+#ifdef Q_OS_UNIX
+    if (::geteuid() != 0) {
+        m_ok = true;
+        return;
+    }
+#endif
+#ifdef Q_OS_LINUX
+    m_immutable = setImmutable(folder, true);
+    m_ok = m_immutable;
+    if (!m_ok) m_why = QStringLiteral("running as root, and the file system can't make the folder immutable");
+#else
+    m_why = QStringLiteral("no read-only folder for this user here");
+#endif
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+#ifdef Q_OS_LINUX
+    if (m_immutable) setImmutable(m_folder, false);
+#endif
+    QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+}
 
 } // namespace kinoleaf::test

@@ -54,4 +54,24 @@ private:
     long long m_saved = -1;
 };
 
+// While alive, nothing in the folder can be made, renamed or removed, even
+// by root: its mode loses the write bits, and for root (who ignores them)
+// it is made immutable. ok() is false, with why(), where neither works:
+// tests then skip.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool ok() const { return m_ok; }
+    QString why() const { return m_why; }
+
+private:
+    QString m_folder;
+    bool m_ok = false;
+    bool m_immutable = false;
+    QString m_why;
+};
+
 } // namespace kinoleaf::test
