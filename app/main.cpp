@@ -2,10 +2,12 @@
 #include "platform/preview_decoder.h"
 #include "platform/qt_dialogs.h"
 #include "platform/qt_translations.h"
+#include "platform/session.h"
 
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
@@ -13,6 +15,11 @@ int main(int argc, char** argv) {
     // editor and every unsaved edit with it.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    if (!kinoleaf::displayAvailable()) {
+        // Qt would abort with a long English text about platform plugins.
+        std::fprintf(stderr, "%s\n", kinoleaf::noDisplayMessage(argv[0]).toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kinoleaf"));
     kinoleaf::installChineseQtTexts();
