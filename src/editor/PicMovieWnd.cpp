@@ -4,6 +4,7 @@
 #include "editor/LoadingWnd.h"
 #include "editor/PageListBox.h"
 #include "editor/ToolWnd.h"
+#include "editor/journal_keeper.h"
 #include "editor/legacy_name_repair.h"
 #include "pages/ExImgWnd.h"
 #include "pages/ImgSortWnd.h"
@@ -54,6 +55,7 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PicMovieWnd"));
     buildControls();
     m_loading = new LoadingWnd(this);
+    keepJournal();
     qApp->installEventFilter(this);
     Form_Load();
 }
@@ -221,6 +223,7 @@ void PicMovieWnd::closeEvent(QCloseEvent* event) {
     // A tool that keeps this window waiting is closed first, as its own
     // close box would: it may still apply its changes, or keep it all open.
     if (closeToolWindowsOf(this) && Form_Unload()) {
+        m_journal->clear();  // saved, or the changes dropped on purpose
         event->accept();
     } else {
         event->ignore();
@@ -242,6 +245,7 @@ PicMovieWnd::Guard PicMovieWnd::askToSaveBeforeLeaving() {
         dialogs().message(QStringLiteral("图解脚本保存成功！"));
         return Guard::Proceed;
     case Answer::No:
+        m_journal->clear();  // the user lets the changes go
         return Guard::Proceed;
     default:
         return Guard::Stop;
@@ -327,6 +331,7 @@ bool PicMovieWnd::writeScript(QString* why) {
 void PicMovieWnd::markSaved() {
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
+    m_journal->clear();
 }
 
 // ---------------------------------------------------------------- drives and folders
@@ -400,6 +405,8 @@ void PicMovieWnd::FilePathList_Change() {
     }
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
+    m_journal->setMovie(rootFilePath);
+    offerJournalRows();
     // Ready to type and to page with Shift+arrows at once.
     if (rowCount() > 0) TxtMovieIntro->setFocus();
 }

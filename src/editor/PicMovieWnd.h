@@ -25,6 +25,7 @@ class SmartCutWnd;
 class WndDelPages;
 class WndMovieCutVol;
 class IntroTextBox;
+class JournalKeeper;
 class LoadingWnd;
 class PageListBox;
 
@@ -76,6 +77,7 @@ public:
     ServerMovieListWnd* movieListWnd();
     QString baseTitle() const { return m_baseTitle; }
     LoadingWnd* loadingWnd() const { return m_loading; }
+    JournalKeeper* journalKeeper() const { return m_journal; }
 
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
@@ -170,6 +172,10 @@ private:
     // the message to show ("" when the user declined).
     bool writeScript(QString* why);
     void markSaved();
+    // The journals: what a killed editor left is offered back at the next
+    // opening of the folder.
+    void keepJournal();
+    void offerJournalRows();
     // The tool windows, made at their first opening and kept.
     ExImgWnd* exImgWnd();
     WndDelPages* wndDelPages();
@@ -192,6 +198,7 @@ private:
     };
     std::optional<PageBefore> m_pendingPage;
     LoadingWnd* m_loading;
+    JournalKeeper* m_journal = nullptr;
     ExImgWnd* m_exImg = nullptr;
     WndDelPages* m_delPages = nullptr;
     ImgSortWnd* m_imgSort = nullptr;
