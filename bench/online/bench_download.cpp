@@ -17,11 +17,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 using namespace kinoleaf;
 using namespace kinoleaf::bench;
@@ -73,29 +68,14 @@ Sample ours(const test::TestService& service, const QStringList& urls, const QBy
 
 Sample curl(const test::TestService& service, const QStringList& urls, const QByteArray& image) {
     QTemporaryDir dir;
-    QFile config(dir.filePath(QStringLiteral("urls.cfg")));
-    if (!config.open(QIODevice::WriteOnly)) qFatal("bench_download: cannot write the curl config");
-    for (int i = 0; i < urls.size(); ++i)
-        config.write(QStringLiteral("url = \"%1\"\noutput = \"%2\"\n")
-                         .arg(urls[i], dir.filePath(QStringLiteral("%1.jpg").arg(i, 4, 10, QChar('0'))))
-                         .toUtf8());
-    config.close();
-    const QByteArray configPath = QFile::encodeName(config.fileName());
-    const char* argv[] = {"curl", "-s", "-S", "--noproxy", "*", "-K", configPath.constData(), nullptr};
-
+    QStringList outputs;
+    for (int i = 0; i < urls.size(); ++i) outputs << dir.filePath(QStringLiteral("%1.jpg").arg(i, 4, 10, QChar('0')));
     const double server0 = service.threadCpuMs();
-    QElapsedTimer wall;
-    wall.start();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "curl", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
-        qFatal("bench_download: cannot start curl");
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        qFatal("bench_download: curl failed");
+    const ChildRun run = runCurl(urls, outputs, dir.filePath(QStringLiteral("urls.cfg")));
+    if (!run.ok) qFatal("bench_download: curl failed");
     Sample s;
-    s.wallMs = msSince(wall);
-    s.cpuMs = rusageMs(usage);
+    s.wallMs = run.wallMs;
+    s.cpuMs = run.cpuMs;
     s.serverMs = service.threadCpuMs() - server0;
     checkFiles(dir.path(), image);
     return s;

@@ -2,7 +2,9 @@
 // windows: opening each window, removing 5,000 scattered rows and applying,
 // moving 1,000 scattered rows. Rows name images that are not in the folder
 // (only the first page's picture is there), so applying moves no file: the
-// figures are the windows' and the lookups' own work.
+// figures are the windows' and the lookups' own work. Then the deletion
+// again with all 10,000 images there, written fresh for every run, so
+// applying moves 5,000 of them into delete_image, as it does for the user.
 //   bench_tools [runs]
 // Prints main-thread CPU time and wall time, median with min and max.
 
@@ -110,9 +112,38 @@ int main(int argc, char** argv) {
         if (!sort->changed() || sort->ListImgInsert->item(5004)->text() != rows[5001]) return 1;
         sort->close();  // the quiet No: nothing applied
     }
+    // The deletion again, the images there.
+    QStringList names;
+    for (const QString& row : rows) names << PicMovieWnd::GetImageNameWithRowStr(row);
+    const QByteArray jpeg = photoJpeg({320, 180}, 7);
+    Figures applyReal;
+    for (int run = 0; run < runs; ++run) {
+        const QString movie = tmp.filePath(QStringLiteral("real%1").arg(run));
+        if (!writeFiles(movie, names, jpeg)) return 1;
+        wnd.rootFilePath = movie;
+        wnd.replaceRows(rows);
+        wnd.BtnDelMorePages_Click();
+        WndDelPages* del = shown<WndDelPages>();
+        if (!del) return 1;
+        selectEvery(del->ListSrc, 2, kRows / 2);
+        del->BtnDelSel->click();
+        applyReal.measure([&] { del->BtnOk->click(); });
+        const auto filesIn = [](const QString& dir) { return QDir(dir).entryList(QDir::Files).size(); };
+        if (wnd.rowCount() != kRows / 2 || del->isVisible() || filesIn(movie) != kRows / 2 ||
+            filesIn(QDir(movie).filePath("delete_image")) != kRows / 2) {
+            std::printf("run %d: the deletion moved the wrong files\n", run);
+            return 1;
+        }
+        wnd.rootFilePath = tmp.path();
+        QDir(movie).removeRecursively();
+    }
+
     openDel.print("open 批量删除 on 10,000 rows, to the first row shown and painted");
     removeDel.print("remove 5,000 scattered rows (删除(D)), list refilled");
     applyDel.print("apply (应 用): progress, lookups, 5,000 DeleteOneImage finding no file, main list refilled");
+    applyReal.print(qPrintable(QStringLiteral("apply with the images there (%1 KB JPEGs, fresh each run): "
+                                              "5,000 moved into delete_image, main list refilled")
+                                   .arg(jpeg.size() / 1024)));
     lookups.print("lookups (hashed) + main list refill alone, 5,000 of 10,000 rows kept");
     openSort.print("open 图片排序 on 10,000 rows, both lists filled, first rows shown and painted");
     moveSort.print("move 1,000 scattered rows (插入→), both lists refilled");

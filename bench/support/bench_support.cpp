@@ -1,11 +1,18 @@
 #include "bench_support.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <random>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace kinoleaf::bench {
 
@@ -34,6 +41,65 @@ QStringList writePages(const QString& dir, QSize size, const char* format, int c
         paths << path;
     }
     return paths;
+}
+
+QByteArray photoJpeg(QSize size, unsigned seed) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!photoLike(size, seed).save(&buffer, "JPG", 90)) qFatal("cannot encode a JPEG");
+    return bytes;
+}
+
+bool writeFiles(const QString& dir, const QStringList& names, const QByteArray& bytes) {
+    if (!QDir().mkpath(dir)) return false;
+    for (const QString& name : names) {
+        QFile f(QDir(dir).filePath(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return false;
+    }
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::syncfs(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+ChildRun runProgram(const QList<QByteArray>& args) {
+    ChildRun run;
+    std::vector<char*> argv;
+    QList<QByteArray> owned = args;
+    for (QByteArray& a : owned) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    QElapsedTimer t;
+    t.start();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return run;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return run;
+    run.wallMs = msSince(t);
+    run.cpuMs = rusageMs(usage);
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+CopyAndSync cpThenSync(const QStringList& files, const QString& folder) {
+    QList<QByteArray> args{"cp", "--"};
+    for (const QString& f : files) args << QFile::encodeName(f);
+    args << QFile::encodeName(folder);
+    CopyAndSync run;
+    run.cp = runProgram(args);
+    if (run.cp.ok) run.sync = runProgram({"sync", "-f", QFile::encodeName(folder)});
+    return run;
+}
+
+ChildRun runCurl(const QStringList& urls, const QStringList& outputs, const QString& configPath) {
+    QFile config(configPath);
+    if (!config.open(QIODevice::WriteOnly)) return {};
+    for (int i = 0; i < urls.size(); ++i)
+        config.write(QStringLiteral("url = \"%1\"\noutput = \"%2\"\n").arg(urls[i], outputs[i]).toUtf8());
+    config.close();
+    return runProgram({"curl", "-s", "-S", "--noproxy", "*", "-K", QFile::encodeName(configPath)});
 }
 
 double msSince(const QElapsedTimer& timer) {

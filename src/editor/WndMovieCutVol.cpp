@@ -118,8 +118,13 @@ void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& tar
     const episode::Result result = episode::generate(selectedRows(), m_folder, target,
                                                      [loading](int done, int total) { loading->Advance(done, total); });
     loading->Finish();
-    if (result.scriptWritten) {
+    if (result.scriptWritten && result.syncError.isEmpty()) {
         dialogs().message(QStringLiteral("剧集生成完成！共计：%1 张").arg(result.pages));
+    } else if (result.scriptWritten) {
+        // Written, but maybe only into memory: not yet an episode to rely on.
+        dialogs().message(QStringLiteral("剧集的文件都已写出，但没能确认它们存到了磁盘上，请检查磁盘后重新生成。\n[%1]\n%2")
+                              .arg(QDir::toNativeSeparators(target), result.syncError),
+                          MsgIcon::Critical);
     } else {
         // Without its script the folder is no episode: no success to report.
         dialogs().message(QStringLiteral("剧集没能生成：脚本文件写不进去。\n[%1]\n%2")

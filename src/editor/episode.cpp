@@ -13,7 +13,7 @@ Result generate(const QStringList& rows, const QString& movieFolder, const QStri
                 const std::function<void(int, int)>& progress) {
     Result result;
     result.pages = int(rows.size());
-    QStringList written;
+    QStringList written, copied;
     written.reserve(rows.size());
     for (int j = 0; j < result.pages; ++j) {
         if (progress) progress(j, result.pages);
@@ -25,13 +25,17 @@ Result generate(const QStringList& rows, const QString& movieFolder, const QStri
         } else {
             copyFileReplacing(joinPath(movieFolder, name), joinPath(targetFolder, name), &why);
         }
-        if (!why.isEmpty()) result.failed.append({name, why});
+        if (why.isEmpty()) copied.append(name);
+        else result.failed.append({name, why});
         written.append(rows[j]);
     }
     // Whole or not at all, as the movie's own script is saved.
     const script::WriteResult saved = script::write(joinPath(targetFolder, script::kFileName), written);
     result.scriptWritten = saved.ok;
     result.scriptError = saved.error;
+    // The copies were not synced one by one; a failed save of the script
+    // still leaves them there.
+    if (!copied.isEmpty() || saved.ok) syncToDisk(targetFolder, copied, &result.syncError);
     return result;
 }
 

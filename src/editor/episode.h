@@ -19,6 +19,7 @@ struct Result {
     QString scriptError;     // why the script could not be written
     int pages = 0;           // the rows given, pages without an image name included
     QList<Failure> failed;   // images that could not be copied
+    QString syncError;       // why what was written could not be put on disk
 };
 
 // Copies each row's image from the movie folder into the target folder,
@@ -26,7 +27,8 @@ struct Result {
 // the rows, in order. Rows without an image name are neither copied nor
 // written. An image that can't be copied is reported and its row still
 // written: the intro is the user's work, the picture can follow. progress
-// is told (page, pages) before each page.
+// is told (page, pages) before each page. The copies are synced to disk once,
+// after the script, so a result without a syncError is on disk.
 Result generate(const QStringList& rows, const QString& movieFolder, const QString& targetFolder,
                 const std::function<void(int done, int total)>& progress = {});
 

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <QRandomGenerator>
 
@@ -24,9 +23,13 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #else
 #include <QDirIterator>
+#endif
+#ifdef Q_OS_WIN
+#include <io.h>
 #endif
 
 namespace kinoleaf {
@@ -226,9 +229,8 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
     // A link would be followed, and the file it points to, maybe far from
     // the chosen folder, replaced.
     if (QFileInfo(to).isSymLink()) return fail(QStringLiteral("同名的链接挡在那里"));
-    QSaveFile target(to);
-    errno = 0;
-    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(fileErrorReason(target, errno));
+    PartFile target(to);
+    if (!target.open()) return fail(fileErrorReason(errno));
     bool copied = false;
 #ifdef Q_OS_LINUX
     // The kernel copies without the data passing through here (and shares
@@ -237,7 +239,8 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
     qint64 done = 0;
     for (;;) {
         errno = 0;
-        const ssize_t n = ::copy_file_range(source.handle(), nullptr, target.handle(), nullptr, 1 << 30, 0);
+        const ssize_t n =
+            ::copy_file_range(source.handle(), nullptr, target.device().handle(), nullptr, 1 << 30, 0);
         if (n > 0) {
             done += n;
             continue;
@@ -245,10 +248,8 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
         // The end; a file that reads short of its size is no full copy.
         if (n == 0) copied = done == source.size();
         if (!copied && done > 0) {
-            const int copyErrno = errno;
-            target.cancelWriting();
             // Short without an error: the file changed while it was read.
-            return fail(copyErrno ? fileErrorReason(copyErrno) : QStringLiteral("读取失败"));
+            return fail(errno ? fileErrorReason(errno) : QStringLiteral("读取失败"));
         }
         break;
     }
@@ -258,24 +259,69 @@ bool copyFileReplacing(const QString& from, const QString& to, QString* error) {
         for (;;) {
             errno = 0;
             const qint64 n = source.read(buffer.data(), buffer.size());
-            if (n < 0) {
-                const int readErrno = errno;
-                target.cancelWriting();
-                return fail(fileErrorReason(source, readErrno));
-            }
+            if (n < 0) return fail(fileErrorReason(source, errno));
             if (n == 0) break;
-            errno = 0;
-            if (target.write(buffer.constData(), n) != n) {
-                const int writeErrno = errno;
-                target.cancelWriting();
-                return fail(fileErrorReason(target, writeErrno));
-            }
+            if (!target.write(buffer.constData(), n)) return fail(fileErrorReason(errno));
         }
     }
-    errno = 0;
-    if (!target.commit()) return fail(fileErrorReason(target, errno));
+    if (!target.commit()) return fail(fileErrorReason(errno));
     return true;
 }
+
+namespace {
+
+DiskSync g_diskSync;
+
+bool systemSync(const QString& folder, const QStringList& names, QString* error) {
+    auto fail = [error](int why) {
+        if (error) *error = fileErrorReason(why);
+        return false;
+    };
+#if defined(Q_OS_LINUX)
+    // One call for the lot: the kernel writes out the files in the order it
+    // likes, where a sync per file would wait on the disk once a file.
+    Q_UNUSED(names);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+    const int synced = ::syncfs(fd);
+    const int why = errno;
+    ::close(fd);
+    if (synced != 0) return fail(why);
+    return true;
+#else
+    for (const QString& name : names) {
+        QFile file(joinPath(folder, name));
+        errno = 0;
+#ifdef Q_OS_WIN
+        // Flushing needs a handle that may write; nothing is written.
+        if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return fail(errno ? errno : EACCES);
+        if (::_commit(file.handle()) != 0) return fail(errno);
+#else
+        if (!file.open(QIODevice::ReadOnly)) return fail(errno ? errno : EIO);
+        if (::fsync(file.handle()) != 0) return fail(errno);
+#endif
+    }
+#ifdef Q_OS_UNIX
+    // The renames live in the folder.
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY);
+    if (fd < 0) return fail(errno);
+    const int synced = ::fsync(fd);
+    const int why = errno;
+    ::close(fd);
+    // Some file systems can't sync a folder; the files are on disk.
+    if (synced != 0 && why != EINVAL) return fail(why);
+#endif
+    return true;
+#endif
+}
+
+} // namespace
+
+bool syncToDisk(const QString& folder, const QStringList& names, QString* error) {
+    return g_diskSync ? g_diskSync(folder, names, error) : systemSync(folder, names, error);
+}
+
+void setDiskSync(DiskSync sync) { g_diskSync = std::move(sync); }
 
 bool moveFileNoReplace(const QString& from, const QString& to, QString* error) {
     auto fail = [error](int errorNumber) {
@@ -326,13 +372,17 @@ bool PartFile::open() {
         if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return true;
         if (errno != EEXIST) break;
     }
+    const int why = errno;
     m_file.setFileName(QString());
+    errno = why;
     return false;
 }
 
-bool PartFile::write(const QByteArray& data) {
+bool PartFile::write(const QByteArray& data) { return write(data.constData(), data.size()); }
+
+bool PartFile::write(const char* data, qint64 size) {
     errno = 0;
-    return m_file.write(data) == data.size();
+    return m_file.write(data, size) == size;
 }
 
 bool PartFile::flush() {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kinoleaf {
 
 // Natural order: runs of digits compare by value, other text without regard
@@ -53,10 +55,23 @@ bool isPlainFileName(const QString& name);
 // already ends in one, like the root, gets none added).
 QString joinPath(const QString& folder, const QString& name);
 
-// Copies a file, replacing one of the same name. The copy is written under
-// a temporary name beside the target and renamed into place, so a failure
-// never leaves a half-written file. error (when given) says why in Chinese.
+// Copies a file, replacing one of the same name, but never a link of that
+// name. The copy is written as a PartFile and renamed into place, so neither
+// a failure nor a kill at any instant leaves a half-written file under the
+// target's name. Nothing is synced to disk: a caller copying many files
+// calls syncToDisk once when all are written, before it reports success.
+// error (when given) says why in Chinese.
 bool copyFileReplacing(const QString& from, const QString& to, QString* error = nullptr);
+
+// Writes to disk what the system still holds in memory for the files just
+// written in a folder: on Linux the whole file system the folder is on, in
+// one call (syncfs); elsewhere each named file, then the folder. False, with
+// error (when given) in Chinese, when that can't be confirmed.
+bool syncToDisk(const QString& folder, const QStringList& names, QString* error = nullptr);
+using DiskSync = std::function<bool(const QString& folder, const QStringList& names, QString* error)>;
+// Installs what syncToDisk does; an empty function restores the system's.
+// Lets tests see when the sync happens and make it fail.
+void setDiskSync(DiskSync sync);
 
 // Renames or moves a file; refuses (returns false) when the target exists.
 // error (when given) says why it failed, in Chinese.
@@ -77,6 +92,7 @@ public:
     bool open();  // errno says why when false
     bool isOpen() const { return m_file.isOpen(); }
     bool write(const QByteArray& data);  // errno says why when false
+    bool write(const char* data, qint64 size);
     bool flush();                        // so the file can be read back; errno says why
     bool commit();                       // errno says why when false
     const QFile& device() const { return m_file; }

@@ -182,6 +182,7 @@ bool SmartCutResultWnd::saveCopyTo(const QString& folder) {
     loading->Prepare(QStringLiteral("保存中..."), QStringLiteral("0%"),
                      QStringLiteral("保存筛选结果中，总计：%1张").arg(total));
     int stored = 0;
+    QStringList storedNames;
     QStringList failed;                 // "name：reason", in row order
     QHash<QString, bool> copied;        // a name kept twice is copied once
     for (int j = 0; j < total; ++j) {
@@ -197,17 +198,29 @@ bool SmartCutResultWnd::saveCopyTo(const QString& folder) {
             } else {
                 ok = copyFileReplacing(joinPath(movie, name), joinPath(folder, name), &why);
             }
-            if (!ok) failed.append(QStringLiteral("%1：%2").arg(name, why));
+            if (ok) storedNames.append(name);
+            else failed.append(QStringLiteral("%1：%2").arg(name, why));
             done = copied.insert(name, ok);
         }
         if (*done) ++stored;
     }
+    // The copies were not synced one by one: once for all, before the
+    // message says they are stored.
+    QString syncError;
+    if (!storedNames.isEmpty()) syncToDisk(folder, storedNames, &syncError);
     loading->Finish();
     QString problems;
     if (!failed.isEmpty()) {
         problems = QStringLiteral("有 %1 张图片没能存储：").arg(failed.size()) + reportedLines(failed);
     }
-    finishSave(QStringLiteral("保存完成！共存储图片：%1张！").arg(stored), problems);
+    if (syncError.isEmpty()) {
+        finishSave(QStringLiteral("保存完成！共存储图片：%1张！").arg(stored), problems);
+    } else {
+        finishSave(QStringLiteral("保存没有完成：%1 张图片已经复制，但没能确认它们存到了磁盘上（%2），请检查磁盘。")
+                       .arg(storedNames.size())
+                       .arg(syncError),
+                   problems);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "editor/episode.h"
 #include "model/script_file.h"
+#include "platform/file_helpers.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -63,6 +64,38 @@ private slots:
         r.scriptWritten = true;
         QCOMPARE(episode::failureReport(r),
                  QStringLiteral("有 1 张图片没能复制到剧集里（它们的解说已写进脚本）：\n1.jpg：没有权限"));
+    }
+
+    void syncedOnceWhenAllIsWritten() {
+        QTemporaryDir tmp;
+        const QString movie = tmp.filePath("movie"), target = tmp.filePath("ep");
+        for (const char* name : {"1.jpg", "2.jpg"}) writeBytes(movie, name, name);
+        QDir().mkpath(target);
+        int syncs = 0;
+        QStringList synced;
+        setDiskSync([&](const QString& folder, const QStringList& names, QString* why) {
+            ++syncs;
+            synced = names;
+            // Everything is in place by then, the script too.
+            if (folder != target || !QFile::exists(target + "/ReelsketchScript.txt") ||
+                readBytes(target + "/2.jpg") != "2.jpg")
+                *why = QStringLiteral("too early");
+            else
+                *why = QStringLiteral("输入/输出错误");
+            return false;
+        });
+        const auto r = episode::generate({"1.jpg :一", "gone.jpg", "2.jpg :二"}, movie, target);
+        setDiskSync({});
+        QCOMPARE(syncs, 1);
+        QCOMPARE(synced, (QStringList{"1.jpg", "2.jpg"}));
+        // a failed sync is told, beside a script that was written
+        QVERIFY(r.scriptWritten);
+        QCOMPARE(r.syncError, QStringLiteral("输入/输出错误"));
+        QCOMPARE(r.failed.size(), 1);
+        // no temporary file is left beside the copies
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"1.jpg", "2.jpg", "ReelsketchScript.txt"}));
+        QVERIFY(episode::generate({"1.jpg :一"}, movie, target).syncError.isEmpty());
     }
 
     void sameFolderSeesThroughSpellings() {

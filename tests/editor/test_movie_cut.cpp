@@ -6,6 +6,7 @@
 #include "editor/WndMovieCutVol.h"
 #include "editor_fixture.h"
 #include "platform/dir_list_box.h"
+#include "platform/file_helpers.h"
 #include "support/test_files.h"
 
 #include <QApplication>
@@ -71,6 +72,32 @@ private slots:
         QVERIFY(ep->isEnabled());
         QCOMPARE(QDir(target).entryList(QDir::Files), QStringList({"1.jpg", "3.jpg", "4.jpg", "ReelsketchScript.txt"}));
         QCOMPARE(readBytes(target + "/ReelsketchScript.txt"), gbkBytes("1.jpg :一\r\n3.jpg :三\r\n4.jpg :四\r\n"));
+    }
+
+    void aFailedSyncIsNoSuccess() {
+        EditorFixture f;
+        const QString movie = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一"});
+        const QString target = f.root.filePath("ep1");
+        QDir().mkpath(target);
+        f.open(movie);
+        f.wnd->BtnMovieCut->click();
+        auto* ep = topLevel<WndMovieCutVol>();
+        ep->BtnSaveTo->click();
+        QVERIFY(ep->picker()->DirList->setPath(target, false));
+        QStringList shownBeforeSync;
+        setDiskSync([&](const QString&, const QStringList&, QString* why) {
+            shownBeforeSync = f.dialogs.shownTexts();
+            *why = QStringLiteral("输入/输出错误");
+            return false;
+        });
+        f.dialogs.expectMessage(QStringLiteral("剧集的文件都已写出，但没能确认它们存到了磁盘上，请检查磁盘后重新生成。\n[%1]\n输入/输出错误")
+                                    .arg(QDir::toNativeSeparators(target)));
+        ep->picker()->BtnOk->click();
+        setDiskSync({});
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(shownBeforeSync.isEmpty());
+        QCOMPARE(f.dialogs.shown().last().icon, MsgIcon::Critical);
+        QVERIFY(ep->isEnabled());
     }
 
     void theRowsStayWithTheirMovie() {

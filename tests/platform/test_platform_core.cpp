@@ -120,6 +120,57 @@ private slots:
         QCOMPARE(QDir(tmp.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.jpg"});
     }
 
+    void copiesGoInByRenameNeverThroughTheOldFile() {
+#ifdef Q_OS_UNIX
+        QTemporaryDir tmp;
+        const QString from = test::writeBytes(tmp.path(), "a.jpg", "new picture");
+        const QString to = test::writeBytes(tmp.filePath("out"), "a.jpg", "old");
+        // Whoever holds the old file, or another name of it, keeps it whole:
+        // the copy is a new file put in its place, never the old one rewritten.
+        QVERIFY(::link(QFile::encodeName(to).constData(), QFile::encodeName(tmp.filePath("out/keep.jpg")).constData()) == 0);
+        QFile reader(to);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        QVERIFY(copyFileReplacing(from, to));
+        QCOMPARE(reader.readAll(), QByteArray("old"));
+        QCOMPARE(test::readBytes(tmp.filePath("out/keep.jpg")), QByteArray("old"));
+        QCOMPARE(test::readBytes(to), QByteArray("new picture"));
+        // A link in the target's place is refused; what it points to stays.
+        const QString far = test::writeBytes(tmp.filePath("far"), "b.jpg", "far away");
+        QVERIFY(QFile::link(far, tmp.filePath("out/b.jpg")));
+        QString error;
+        QVERIFY(!copyFileReplacing(from, tmp.filePath("out/b.jpg"), &error));
+        QCOMPARE(error, QStringLiteral("同名的链接挡在那里"));
+        QCOMPARE(test::readBytes(far), QByteArray("far away"));
+        // A folder that can't be written: the reason, and no temporary file.
+        QVERIFY(!copyFileReplacing(from, tmp.filePath("missing/a.jpg"), &error));
+        QCOMPARE(error, QStringLiteral("文件或文件夹不存在"));
+        QCOMPARE(QDir(tmp.filePath("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"a.jpg", "b.jpg", "keep.jpg"}));
+#endif
+    }
+
+    void syncsReportWhatTheyCouldNotDo() {
+        QTemporaryDir tmp;
+        test::writeBytes(tmp.path(), "a.jpg", "x");
+        QString error = "untouched";
+        QVERIFY(syncToDisk(tmp.path(), {"a.jpg"}, &error));
+        QCOMPARE(error, QStringLiteral("untouched"));
+        QVERIFY(!syncToDisk(tmp.filePath("gone"), {"a.jpg"}, &error));
+        QCOMPARE(error, QStringLiteral("文件或文件夹不存在"));
+        // an installed sync answers instead, until it is taken away
+        QStringList seen;
+        setDiskSync([&](const QString& folder, const QStringList& names, QString* why) {
+            seen << folder << names;
+            *why = QStringLiteral("输入/输出错误");
+            return false;
+        });
+        QVERIFY(!syncToDisk(tmp.path(), {"a.jpg"}, &error));
+        QCOMPARE(error, QStringLiteral("输入/输出错误"));
+        QCOMPARE(seen, (QStringList{tmp.path(), "a.jpg"}));
+        setDiskSync({});
+        QVERIFY(syncToDisk(tmp.path(), {"a.jpg"}, &error));
+    }
+
     void gbkRoundTripAndLosses() {
         const QString text = QStringLiteral("故事开始了 :a€");
         const QByteArray bytes = gbk::encode(text);

@@ -6,6 +6,7 @@
 #include "editor/FolderPickerWnd.h"
 #include "editor/LoadingWnd.h"
 #include "platform/dir_list_box.h"
+#include "platform/file_helpers.h"
 #include "selection/SmartCutResultWnd.h"
 #include "selection/SmartCutWnd.h"
 #include "support/test_files.h"
@@ -120,6 +121,30 @@ private slots:
         f.dialogs.expectMessage(QStringLiteral("保存完成！共存储图片：0张！"));
         f.result->SaveToNewFilePath(empty);
         QVERIFY(QDir(empty).isEmpty() && !f.result->isVisible());
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void copySyncedOnceBeforeTheMessage() {
+        ResultFixture f({"a.jpg :1", "b.jpg :2", "a.jpg :3", "m.jpg :5"});
+        const QString target = f.makeMovie("t", {});
+        QStringList synced, shownBeforeSync;
+        bool allThere = false;
+        setDiskSync([&](const QString& folder, const QStringList& names, QString* why) {
+            synced = names;
+            shownBeforeSync = f.dialogs.shownTexts();
+            allThere = folder == target && readBytes(target + "/b.jpg") == readBytes(f.dir + "/b.jpg");
+            *why = QStringLiteral("输入/输出错误");
+            return false;
+        });
+        // stored is not claimed; the images that failed are still listed
+        f.dialogs
+            .expectMessage(QStringLiteral("保存没有完成：2 张图片已经复制，但没能确认它们存到了磁盘上（输入/输出错误），请检查磁盘。"))
+            .expectMessage(QStringLiteral("有 1 张图片没能存储：\nm.jpg：文件或文件夹不存在"));
+        f.result->SaveToNewFilePath(target);
+        setDiskSync({});
+        QCOMPARE(synced, (QStringList{"a.jpg", "b.jpg"}));
+        QVERIFY(allThere && shownBeforeSync.isEmpty());
+        f.verifyClosed();
         VERIFY_DIALOGS(f.dialogs);
     }
 
