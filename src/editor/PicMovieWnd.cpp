@@ -363,6 +363,11 @@ void PicMovieWnd::FilePathList_Change() {
     // Names made on Chinese Windows can't be read here: repaired first, the
     // load sees the images and the folders under their proper names.
     if (offerLegacyRename(path, FilePathList->listing().legacy) > 0) FilePathList->refresh();
+    // An operation a kill cut short is settled before the folder is read.
+    if (plainFileExists(joinPath(path, journal::kPlanFile))) {
+        recoverUnfinishedOperation(path);
+        FilePathList->refresh();
+    }
 
     const QString scriptPath = joinPath(path, script::kFileName);
     const bool hasScript = plainFileExists(scriptPath);

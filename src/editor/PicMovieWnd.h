@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "model/operation_journal.h"
+
 #include <optional>
 
 class QFrame;
@@ -62,6 +64,12 @@ public:
     void insertRow(int row, const QString& text);
     // Takes a row out; shows no page, whatever Qt does with the selection.
     void removeRow(int row);
+
+    // --- operations that move files of the movie folder ---
+    // Writes the plan to the operation journal (and the rows it leaves to
+    // the rows journal) before anything moves; nullopt, after telling the
+    // user why, when the folder takes no journal: then nothing changes.
+    std::optional<journal::Operation> beginFileOperation(const journal::Plan& plan);
 
     // --- page operations other windows use ---
     // Moves an image of the loaded folder into its "delete_image" folder,
@@ -166,7 +174,7 @@ private:
     // True when the page list is published and saved; false when the run
     // failed (the rows are those it started from) or its save did not
     // happen (its renames taken back).
-    enum class Published { Yes, CheckFailed, NotSaved };
+    enum class Published { Yes, CheckFailed, NotSaved, Refused };
     Published ValidateAndPublish();
     // The save without its boxes: false when nothing was written, why then
     // the message to show ("" when the user declined).
@@ -176,6 +184,11 @@ private:
     // opening of the folder.
     void keepJournal();
     void offerJournalRows();
+    // An operation a kill left half done is finished or rolled back, as the
+    // user chooses, before the folder is read.
+    void recoverUnfinishedOperation(const QString& folder);
+    // The rows journal holds the rows as they stand (none when saved).
+    void keepJournalOfRows();
     // The tool windows, made at their first opening and kept.
     ExImgWnd* exImgWnd();
     WndDelPages* wndDelPages();

@@ -36,6 +36,7 @@ void JournalKeeper::writeLater() {
 bool JournalKeeper::writeNow(const QStringList& rows, QString* why) {
     m_timer.stop();
     m_writer.waitForDone();
+    if (m_folder.isEmpty()) return true;  // no movie, no rows to keep
     return rowsjournal::write({m_folder, rows, m_base, QDateTime::currentDateTimeUtc()}, why);
 }
 

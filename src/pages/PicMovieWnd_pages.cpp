@@ -24,15 +24,26 @@ bool apply(PicMovieWnd& wnd, const pages::RowEdit& edit) {
         wnd.insertRow(edit.row, edit.text);
         break;
     case pages::RowEdit::Remove: {
+        const pages::DeletionPlan plan =
+            pages::planDeletion(wnd.rootFilePath, edit.deleteImage.isEmpty() ? QStringList() : QStringList{edit.deleteImage});
+        if (plan.moves.isEmpty()) {
+            wnd.removeRow(edit.row);  // no file moves: nothing to journal
+            break;
+        }
+        QStringList after = wnd.rows();
+        after.removeAt(edit.row);
+        std::optional<journal::Operation> operation =
+            wnd.beginFileOperation({QStringLiteral("删除此页"), wnd.rows(), after, plan.moves});
+        if (!operation) return false;
         QString why;
-        if (!edit.deleteImage.isEmpty() && !wnd.DeleteOneImage(edit.deleteImage, &why) &&
-            why != pages::kImageMissing) {
+        if (!operation->move(0, &why)) {
             // The page goes all the same; the user learns the image stayed.
             dialogs().message(QStringLiteral("图片 %1 没能移到 %2 文件夹，还在原处：%3")
                                   .arg(edit.deleteImage, pages::kDeletedImagesFolder, why),
                               MsgIcon::Exclamation);
         }
         wnd.removeRow(edit.row);
+        operation->complete();
         break;
     }
     case pages::RowEdit::Swap: {

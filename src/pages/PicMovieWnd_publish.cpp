@@ -4,6 +4,7 @@
 #include "editor/PicMovieWnd.h"
 #include "pages/publish.h"
 #include "platform/dialogs.h"
+#include "platform/file_helpers.h"
 
 namespace kinoleaf {
 
@@ -16,20 +17,47 @@ void PicMovieWnd::BtnExportTj_Click() {
 }
 
 PicMovieWnd::Published PicMovieWnd::ValidateAndPublish() {
-    m_loading->Prepare(QStringLiteral("验证中..."), QStringLiteral("0%"),
-                       QStringLiteral("这可能会花费一些时间，请耐心等候..."));
-    setEnabled(false);
-    const pages::PublishResult result = pages::publish(
-        rows(), rootFilePath, {[this](int done, int total) { m_loading->Advance(done, total); }, {}});
+    const QStringList before = rows();
+    // Every rename is known before the first is made, so the journal holds
+    // the whole plan and a kill at any point can be finished or undone.
+    pages::PublishResult result = pages::planPublish(before, rootFilePath);
     if (!result.ok) {
-        m_loading->close();
-        setEnabled(true);
-        dialogs().message(pages::failureMessage(result),
-                          result.refusedWhy.isEmpty() ? MsgIcon::None : MsgIcon::Critical);
+        dialogs().message(pages::failureMessage(result));
         if (result.failedRow < rowCount()) setSelectedRow(result.failedRow);
         return Published::CheckFailed;
     }
-    const QStringList before = rows();
+    journal::Plan plan{QStringLiteral("发布"), before, result.rows, {}};
+    for (const pages::Rename& r : result.renamed) plan.moves.append({r.from, r.to});
+    std::optional<journal::Operation> operation = beginFileOperation(plan);
+    if (!operation) return Published::Refused;
+
+    m_loading->Prepare(QStringLiteral("验证中..."), QStringLiteral("0%"),
+                       QStringLiteral("这可能会花费一些时间，请耐心等候..."));
+    setEnabled(false);
+    const int count = rowCount();
+    for (qsizetype i = 0; i < plan.moves.size(); ++i) {
+        m_loading->Advance(result.renamedRows[i], count);
+        QString why;
+        if (operation->move(int(i), &why)) continue;
+        // Refused part-way: the renames made so far go back, newest first.
+        pages::PublishResult failed;
+        failed.failedRow = result.renamedRows[i];
+        failed.refused = result.renamed[i];
+        failed.refusedWhy = why;
+        failed.notUndone = pages::undoRenames(result.renamed.mid(0, i), rootFilePath);
+        if (!failed.notUndone.isEmpty()) {
+            // Each intro stays with its picture, under whichever name.
+            replaceRows(pages::rowsAfterRenames(before, failed.notUndone));
+            MarkUnsaved();
+        }
+        keepJournalOfRows();
+        operation->complete();
+        m_loading->close();
+        setEnabled(true);
+        dialogs().message(pages::failureMessage(failed), MsgIcon::Critical);
+        if (failed.failedRow < rowCount()) setSelectedRow(failed.failedRow);
+        return Published::CheckFailed;
+    }
     const bool wasEdited = editedThisMovie;
     const int wasSelected = selectedRow();
     replaceRows(result.rows);
@@ -40,6 +68,7 @@ PicMovieWnd::Published PicMovieWnd::ValidateAndPublish() {
     setEnabled(true);
     QString why;
     if (writeScript(&why)) {
+        operation->complete();
         dialogs().message(pages::successMessage(result.errorCount));
         return Published::Yes;
     }
@@ -50,6 +79,9 @@ PicMovieWnd::Published PicMovieWnd::ValidateAndPublish() {
     // then stay unsaved for the user to save once the disk allows.
     replaceRows(pages::rowsAfterRenames(before, notUndone));
     if (!wasEdited && notUndone.isEmpty()) markSaved();
+    else MarkUnsaved();
+    keepJournalOfRows();
+    operation->complete();
     if (wasSelected >= 0 && wasSelected < rowCount()) setSelectedRow(wasSelected);
     dialogs().message(pages::saveFailureMessage(why, notUndone), MsgIcon::Critical);
     return Published::NotSaved;

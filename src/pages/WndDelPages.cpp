@@ -112,7 +112,7 @@ void WndDelPages::RemoveSelectedRows() {
     listChanged = true;
 }
 
-void WndDelPages::ApplyDeletion() {
+bool WndDelPages::ApplyDeletion() {
     setEnabled(false);
     LoadingWnd* loading = m_wnd->loadingWnd();
     const QStringList remaining = rows();
@@ -121,31 +121,41 @@ void WndDelPages::ApplyDeletion() {
     const QStringList mainRows = m_wnd->rows();
     const int total = int(mainRows.size());
     const QList<int> going = pages::rowsWhoseImageGoes(mainRows, remaining);
+    QStringList names;
+    for (int p : going) names.append(PicMovieWnd::GetImageNameWithRowStr(mainRows[p]));
+    const pages::DeletionPlan plan = pages::planDeletion(m_wnd->rootFilePath, names);
+    std::optional<journal::Operation> operation =
+        m_wnd->beginFileOperation({QStringLiteral("批量删除"), mainRows, remaining, plan.moves});
+    if (!operation) {
+        // Nothing changed; the window stays as the user left it.
+        loading->close();
+        setEnabled(true);
+        return false;
+    }
     pages::DeletionReport report;
+    pages::DeletionRun run(plan, *operation, report);
     qsizetype next = 0;
     for (int p = 0; p < total; ++p) {
         loading->Advance(p, total);
         emit rowExamined(p);
         if (next < going.size() && going[next] == p) {
-            const QString name = PicMovieWnd::GetImageNameWithRowStr(mainRows[p]);
-            QString why;
-            const bool moved = m_wnd->DeleteOneImage(name, &why);
-            report.note(name, moved, why);
+            run.deleteImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[p]));
             ++next;
         }
     }
     m_wnd->replaceRows(remaining);
     m_wnd->editedThisMovie = true;  // the title stays as it is
+    operation->complete();
     loading->Finish();
     dialogs().message(report.message(), report.notMoved().isEmpty() ? MsgIcon::None : MsgIcon::Exclamation);
     listChanged = false;
     // Opened again later, the window must take input again.
     setEnabled(true);
+    return true;
 }
 
 void WndDelPages::BtnOk_Click() {
-    ApplyDeletion();
-    close();  // nothing left to ask: enables the main window
+    if (ApplyDeletion()) close();  // nothing left to ask: enables the main window
 }
 
 void WndDelPages::BtnCancel_Click() { close(); }

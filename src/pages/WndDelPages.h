@@ -57,7 +57,8 @@ private:
     // True when the key was the window's (D): it goes no further.
     bool Form_KeyDown(int keyCode);
     void RemoveSelectedRows();
-    void ApplyDeletion();
+    // False when the folder refused it: nothing changed.
+    bool ApplyDeletion();
 
     PicMovieWnd* m_wnd;
     bool listChanged = false;  // the copy differs from the list it came from

@@ -5,6 +5,7 @@
 #include "platform/file_helpers.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -31,6 +32,42 @@ bool moveToDeletedImages(const QString& folder, const QString& name, QString* wh
     QString target = joinPath(bin, name);
     if (plainFileExists(target)) target = joinPath(bin, fileNameDateText(today()) + u'_' + name);
     return moveFileNoReplace(source, target, why);
+}
+
+DeletionPlan planDeletion(const QString& folder, const QStringList& names) {
+    DeletionPlan plan;
+    QSet<QString> taken;  // targets planned already
+    const QString bin = joinPath(folder, kDeletedImagesFolder);
+    const QString dated = fileNameDateText(today()) + u'_';
+    for (const QString& name : names) {
+        if (plan.moveOf.contains(name) || plan.missing.contains(name)) continue;
+        if (!isPlainFileName(name) || !plainFileExists(joinPath(folder, name))) {
+            plan.missing.insert(name);
+            continue;
+        }
+        QString target = name;
+        if (taken.contains(target) || QFileInfo::exists(joinPath(bin, target))) target = dated + name;
+        taken.insert(target);
+        plan.moveOf.insert(name, int(plan.moves.size()));
+        plan.moves.append({name, kDeletedImagesFolder + u'/' + target});
+    }
+    return plan;
+}
+
+DeletionRun::DeletionRun(const DeletionPlan& plan, journal::Operation& operation, DeletionReport& report)
+    : m_plan(plan), m_operation(operation), m_report(report) {}
+
+void DeletionRun::deleteImage(const QString& name) {
+    if (m_report.noted(name)) return;
+    const auto move = m_plan.moveOf.constFind(name);
+    if (move == m_plan.moveOf.cend()) {
+        if (m_plan.missing.contains(name))
+            m_report.note(name, false, isPlainFileName(name) ? kImageMissing : QStringLiteral("不是单独的文件名"));
+        return;
+    }
+    QString why;
+    const bool moved = m_operation.move(*move, &why);
+    m_report.note(name, moved, why);
 }
 
 void DeletionReport::note(const QString& name, bool moved, const QString& why) {

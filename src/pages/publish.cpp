@@ -5,6 +5,7 @@
 #include "platform/file_helpers.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace kinoleaf::pages {
 namespace {
@@ -79,6 +80,7 @@ QString publishedName(int position, const QString& imageName, const QString& dat
 
 PublishResult publish(const QStringList& rows, const QString& folder, const PublishIo& io) {
     const RenameFn rename = renameOrDefault(io.rename);
+    const auto plainFileExists = io.exists ? io.exists : std::function<bool(const QString&)>(kinoleaf::plainFileExists);
     const int count = int(rows.size());
     PublishResult result;
     QStringList names;
@@ -125,6 +127,7 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
                     return result;
                 }
                 done.append({name, newName});
+                result.renamedRows.append(p);
                 movedTo.insert(name, newName);
             } else if (const auto seen = newNameOf.constFind(name); seen != newNameOf.cend()) {
                 // An earlier row of this run named the same image and moved it.
@@ -142,6 +145,23 @@ PublishResult publish(const QStringList& rows, const QString& folder, const Publ
     result.rows = std::move(published);
     result.renamed = std::move(done);
     return result;
+}
+
+PublishResult planPublish(const QStringList& rows, const QString& folder) {
+    // The folder as the renames so far would leave it.
+    QSet<QString> gone, added;
+    PublishIo io;
+    io.exists = [&](const QString& path) {
+        return added.contains(path) || (!gone.contains(path) && kinoleaf::plainFileExists(path));
+    };
+    io.rename = [&](const QString& from, const QString& to, QString*) {
+        gone.insert(from);
+        added.remove(from);
+        added.insert(to);
+        gone.remove(to);
+        return true;
+    };
+    return publish(rows, folder, io);
 }
 
 QStringList rowsAfterRenames(const QStringList& rows, const QList<Rename>& renames) {

@@ -34,6 +34,7 @@ struct PublishResult {
     QStringList rows;            // ok: the published rows
     int errorCount = 0;          // ok: rows whose image was neither renamed nor traced
     QList<Rename> renamed;       // ok: the renames made, in order
+    QList<int> renamedRows;      // ok: the position of each rename's row
     int failedRow = -1;          // failed: the position the run had reached
     Rename refused;              // failed: the rename the file system refused
     QString refusedWhy;          // failed: why, "" when the row's image was missing
@@ -48,7 +49,14 @@ struct PublishIo {
     std::function<void(int done, int total)> progress;
     // moveFileNoReplace when empty.
     RenameFn rename;
+    // Whether a plain file is at a path; plainFileExists when empty.
+    std::function<bool(const QString& path)> exists;
 };
+
+// The run without touching the folder: the renames it would make, in order,
+// and the rows it would leave, so they can be journaled before any file
+// moves. Carried out rename by rename, in order, it gives the same result.
+PublishResult planPublish(const QStringList& rows, const QString& folder);
 
 // Checks that every row's image is in the folder (nothing changes when one
 // is not), then renames the images and cleans the intros row by row. A

@@ -133,19 +133,28 @@ void SmartCutResultWnd::BtnSaveDel_Click() {
     // Hashed lookups, names compared exactly; one entry a row, so an image
     // already missing still counts.
     const QList<int> going = pages::rowsWhoseImageGoes(mainRows, kept);
+    QStringList names;
+    for (int i : going) names.append(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
+    const pages::DeletionPlan plan = pages::planDeletion(m_wnd->rootFilePath, names);
+    std::optional<journal::Operation> operation =
+        m_wnd->beginFileOperation({QStringLiteral("保存筛选结果"), mainRows, kept, plan.moves});
+    if (!operation) {
+        loading->close();
+        setEnabled(true);
+        return;
+    }
     pages::DeletionReport report;
+    pages::DeletionRun run(plan, *operation, report);
     qsizetype next = 0;
     for (int i = 0; i < total; ++i) {
         loading->Advance(i, total);
         if (next < going.size() && going[next] == i) {
-            const QString name = PicMovieWnd::GetImageNameWithRowStr(mainRows[i]);
-            QString why;
-            const bool moved = m_wnd->DeleteOneImage(name, &why);
-            report.note(name, moved, why);
+            run.deleteImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
             ++next;
         }
     }
     m_wnd->replaceRows(kept);
+    operation->complete();
     // The images are gone from the folder and the rows from the list: a
     // close without saving would leave a script that still names them.
     m_wnd->editedThisMovie = true;

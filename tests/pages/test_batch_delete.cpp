@@ -102,11 +102,23 @@ private slots:
     }
 
     // Images the file system keeps where they are are counted out and named
-    // with the reason; the pages go all the same.
+    // with the reason; the pages go all the same. A movie folder that can't
+    // change refuses before anything does.
     void imagesThatCannotMoveAreNamed() {
         DelFixture f({"a.jpg :1", "b.jpg :2", "c.jpg :3", "x.jpg :4"}, {"a.jpg", "b.jpg", "c.jpg"});
-        ReadOnlyFolder readOnly(f.dir);
-        if (!readOnly.ok()) QSKIP(qPrintable(readOnly.why()));
+        {
+            ReadOnlyFolder readOnly(f.dir);
+            if (!readOnly.ok()) QSKIP(qPrintable(readOnly.why()));
+            f.removeWithButton({1});
+            f.dialogs.expectMessage(QStringLiteral("影片文件夹不能写入（没有权限），批量删除没有进行，什么也没有改动。"));
+            f.del->BtnOk->click();
+            QVERIFY(f.del->isVisible() && f.del->isEnabled() && f.del->changed());
+            QCOMPARE(f.rows().size(), 4);
+            VERIFY_DIALOGS(f.dialogs);
+            f.del->LoadRows(f.rows());
+        }
+        QVERIFY(QDir(f.dir).mkdir("delete_image"));
+        ReadOnlyFolder readOnly(f.dir + "/delete_image");
         f.removeWithButton({1, 2, 3});
         f.dialogs.expectMessage(deleted(0) + QStringLiteral("\n\n有 3 张图片没能移到 delete_image 文件夹：\n"
                                                             "b.jpg：没有权限\nc.jpg：没有权限\nx.jpg：图片文件不存在"));

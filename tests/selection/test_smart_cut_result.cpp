@@ -66,7 +66,7 @@ private slots:
         QTest::newRow("some") << some << QStringLiteral("保存完成！共删除图片：2张！") + head.arg(1) + "gone.jpg：图片文件不存在"
                               << QStringList{"A.jpg", "b.jpg"} << false;
         QTest::newRow("all") << kMain << QStringLiteral("保存完成！共删除图片：0张！") << QStringList{} << false;
-        QTest::newRow("read-only folder")
+        QTest::newRow("delete_image read-only")
             << some << QStringLiteral("保存完成！共删除图片：0张！") + head.arg(3) + "b.jpg：没有权限\nA.jpg：没有权限\ngone.jpg：图片文件不存在"
             << QStringList{} << true;
     }
@@ -78,7 +78,8 @@ private slots:
         ResultFixture f(kept);
         std::optional<ReadOnlyFolder> fixed;
         if (readOnly) {
-            fixed.emplace(f.dir);
+            QVERIFY(QDir(f.dir).mkdir("delete_image"));
+            fixed.emplace(f.dir + "/delete_image");
             if (!fixed->ok()) QSKIP(qPrintable(fixed->why()));
         }
         QVERIFY(!f.wnd->isEnabled() && f.result->isEnabled());
