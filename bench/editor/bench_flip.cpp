@@ -147,6 +147,12 @@ bool resetPeakMemory() {
     return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
 }
 
+QString loadAverage() {
+    QFile file("/proc/loadavg");
+    if (!file.open(QIODevice::ReadOnly)) return "unknown";
+    return QString::fromLatin1(file.readAll()).section(' ', 0, 2);
+}
+
 bool runSet(const PageSet& set, const QString& dir, int runs) {
     QStringList pages;
     for (int page = 0; page < set.pages; ++page) pages << QDir(dir).filePath(pageName(page));
@@ -252,6 +258,8 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
 
     const char* lastKind = progressivePage(set, keys) ? "progressive " : "";
     std::printf("%s, %d keys %d ms apart, %d runs:\n", set.label, keys, kKeyIntervalMs, runs);
+    // Wall times stretch with whatever else the machine runs meanwhile.
+    std::printf("  load average of the machine at the end: %s\n", qPrintable(loadAverage()));
     std::printf("  one key's handling and repaint: CPU  %s ms\n", qPrintable(figures(keyCpu, 2)));
     std::printf("                                  wall %s ms\n", qPrintable(figures(keyWall, 2)));
     std::printf("  background decoding: CPU per key %s ms\n", qPrintable(figures(backgroundPerKey)));
