@@ -4,9 +4,14 @@
 // page; the window is repainted after every key. Pages are JPEG photos never
 // seen before (the preview cache is emptied before each run).
 //   bench_flip [runs]
-// Reports the CPU and wall time of each key's handling and repaint, and how
-// long after the last key the last page's picture is complete, next to the
-// time one decode of such a page takes.
+// Three sets of pages: 21 of 1920x1080, 21 of 4000x3000, and 299 of
+// 4000x3000 of which one in four is progressive (a progressive picture is
+// held whole in memory while it decodes). Each set runs in a process of its
+// own, so its peak memory is its own.
+// Reports the CPU and wall time of each key's handling and repaint, the CPU
+// the background decoding took, how many pictures were on screen on the way,
+// the peak memory, and how long after the last key the last page's picture
+// is complete, next to the time one decode of such a page takes.
 
 #include "bench_support.h"
 #include "editor/IntroTextBox.h"
@@ -17,21 +22,95 @@
 #include "platform/preview_decoder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QImageWriter>
 #include <QKeyEvent>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
+#include <string_view>
+#include <unistd.h>
 
 using namespace kinoleaf;
 using namespace kinoleaf::bench;
 
 namespace {
 
-constexpr int kKeys = 20;
 constexpr int kKeyIntervalMs = 30;
+
+struct PageSet {
+    const char* id;
+    const char* label;
+    QSize size;
+    int pages;
+    int progressiveEvery;  // 0: none; n: pages n-2, 2n-2, ... (the last one too)
+    int distinct;          // pictures told apart by content; the rest are links to them
+};
+
+const PageSet kSets[] = {
+    {"hd", "JPEG 1920x1080", {1920, 1080}, 21, 0, 21},
+    {"12mp", "JPEG 4000x3000", {4000, 3000}, 21, 0, 21},
+    {"held", "JPEG 4000x3000, one in four progressive (4:4:4)", {4000, 3000}, 299, 4, 8},
+};
+
+bool progressivePage(const PageSet& set, int page) {
+    return set.progressiveEvery > 0 && page % set.progressiveEvery == set.progressiveEvery - 2;
+}
+
+QString pageName(int page) {
+    return QString("p%1.jpg").arg(page, 3, 10, QChar('0'));
+}
+
+// Progressive as cameras and ImageMagick write them at quality 90: no colour
+// subsampling, which is what makes them big to decode. Qt's writer
+// subsamples, so cjpeg is used when it is there.
+bool writeProgressive(const QImage& image, const QString& path) {
+    const QString cjpeg = QStandardPaths::findExecutable("cjpeg");
+    if (!cjpeg.isEmpty()) {
+        const QString ppm = path + ".ppm";
+        if (!image.save(ppm, "ppm")) return false;
+        const int rc = QProcess::execute(cjpeg, {"-quality", "90", "-sample", "1x1", "-progressive",
+                                                 "-outfile", path, ppm});
+        QFile::remove(ppm);
+        if (rc == 0) return true;
+    }
+    std::fprintf(stderr, "no cjpeg: progressive pages written by Qt, colour subsampled\n");
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(true);
+    return writer.write(image);
+}
+
+// Writes the set's pages to dir, named so that every sort agrees on their order.
+bool writeSet(const PageSet& set, const QString& dir) {
+    for (int page = 0; page < set.pages; ++page) {
+        const QString path = QDir(dir).filePath(pageName(page));
+        // Pages past the distinct ones are hard links to an earlier page of their kind.
+        int source = page - set.distinct;
+        while (source >= 0 && progressivePage(set, source) != progressivePage(set, page)) --source;
+        if (source >= 0) {
+            const QString from = QDir(dir).filePath(pageName(source));
+            if (::link(QFile::encodeName(from).constData(), QFile::encodeName(path).constData()) == 0 ||
+                QFile::copy(from, path))
+                continue;
+            return false;
+        }
+        const QImage image = photoLike(set.size, unsigned(page + 1) * 7919u);
+        const bool written = progressivePage(set, page) ? writeProgressive(image, path)
+                                                       : image.save(path, "jpeg", 90);
+        if (!written) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    return true;
+}
 
 void pressShiftRight() {
     QWidget* focused = QApplication::focusWidget();
@@ -52,25 +131,60 @@ bool waitShown(aicAlphaImage* box, const QString& path, int timeoutMs = 20000) {
     return true;
 }
 
-bool benchSet(const QString& label, QSize size, int runs) {
-    QTemporaryDir tmp;
-    const QStringList pages = writePages(tmp.path(), size, "jpg", kKeys + 1);
+// The process's peak resident memory in MB since it started or since the
+// last resetPeakMemory.
+double peakMemoryMb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
+}
+
+// Makes the current memory the peak (Linux 4.0 and later).
+bool resetPeakMemory() {
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+QString loadAverage() {
+    QFile file("/proc/loadavg");
+    if (!file.open(QIODevice::ReadOnly)) return "unknown";
+    return QString::fromLatin1(file.readAll()).section(' ', 0, 2);
+}
+
+bool runSet(const PageSet& set, const QString& dir, int runs) {
+    QStringList pages;
+    for (int page = 0; page < set.pages; ++page) pages << QDir(dir).filePath(pageName(page));
+    const int keys = set.pages - 1;
+    const QString last = pages.back();
 
     PicMovieWnd wnd;
     wnd.show();
     if (!QTest::qWaitForWindowExposed(&wnd)) return false;
     QApplication::setActiveWindow(&wnd);
-    wnd.FilePathList->setPath(tmp.path());
+    wnd.FilePathList->setPath(dir);
     aicAlphaImage* box = wnd.PicMovieImg;
-
-    std::vector<double> decode;
-    for (int i = 0; i < 5; ++i) {
-        const double c0 = threadCpuMs();
-        if (!decodePreview(pages[kKeys], box->contentsRect().size()).ok()) return false;
-        decode.push_back(threadCpuMs() - c0);
+    if (wnd.rowCount() != set.pages || !wnd.rowText(keys).startsWith(pageName(keys))) {
+        std::fprintf(stderr, "the window lists %d pages, not the %d written\n", wnd.rowCount(), set.pages);
+        return false;
     }
 
-    std::vector<double> keyCpu, keyWall, lastComplete, shownPages, pageLag;
+    // One decode of the last page, and of the other kind when the set has two.
+    std::vector<double> decode, otherDecode;
+    int otherPage = keys - 1;
+    while (otherPage > 0 && progressivePage(set, otherPage) == progressivePage(set, keys)) --otherPage;
+    for (int i = 0; i < 5; ++i) {
+        double c0 = threadCpuMs();
+        if (!decodePreview(last, box->contentsRect().size()).ok()) return false;
+        decode.push_back(threadCpuMs() - c0);
+        if (set.progressiveEvery == 0) continue;
+        c0 = threadCpuMs();
+        if (!decodePreview(pages[otherPage], box->contentsRect().size()).ok()) return false;
+        otherDecode.push_back(threadCpuMs() - c0);
+    }
+
+    std::vector<double> keyCpu, keyWall, lastComplete, shownPages, pageLag, backgroundCpu, backgroundPerKey, peakMb;
     for (int run = 0; run < runs; ++run) {
         box->waitForBackgroundWork();
         PreviewCache::shared()->clear();
@@ -84,9 +198,10 @@ bool benchSet(const QString& label, QSize size, int runs) {
         }
         box->waitForBackgroundWork();
         PreviewCache::shared()->clear();  // the neighbours hinted at page 0 too
+        const bool peakReset = run == 0 || resetPeakMemory();
 
         // When each page's picture was on screen, counted from its key.
-        std::vector<double> keyAt(kKeys + 1, -1), shownAt(kKeys + 1, -1);
+        std::vector<double> keyAt(keys + 1, -1), shownAt(keys + 1, -1);
         QElapsedTimer clock;
         clock.start();
         auto noteShown = [&] {
@@ -98,9 +213,10 @@ bool benchSet(const QString& label, QSize size, int runs) {
         int sent = 0;
         QElapsedTimer sinceLast;
         QEventLoop loop;
-        QTimer keys;
-        keys.setInterval(kKeyIntervalMs);
-        QObject::connect(&keys, &QTimer::timeout, &loop, [&] {
+        QTimer timer;
+        timer.setInterval(kKeyIntervalMs);
+        const double processCpu0 = processCpuMs(), guiCpu0 = threadCpuMs();
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
             const double c0 = threadCpuMs();
             QElapsedTimer t;
             t.start();
@@ -110,22 +226,29 @@ bool benchSet(const QString& label, QSize size, int runs) {
             noteShown();
             keyWall.push_back(msSince(t));
             keyCpu.push_back(threadCpuMs() - c0);
-            if (++sent == kKeys) {
-                keys.stop();
+            if (++sent == keys) {
+                timer.stop();
                 sinceLast.start();
                 loop.quit();
             }
         });
-        keys.start();
+        timer.start();
         loop.exec();
-        if (wnd.selectedRow() != kKeys) {
-            std::fprintf(stderr, "the keys reached row %d, not %d\n", wnd.selectedRow(), kKeys);
+        if (wnd.selectedRow() != keys) {
+            std::fprintf(stderr, "the keys reached row %d, not %d\n", wnd.selectedRow(), keys);
             return false;
         }
-        if (!waitShown(box, pages[kKeys])) return false;
+        if (!waitShown(box, last)) return false;
         lastComplete.push_back(msSince(sinceLast));
+        // Whatever the keys left to decode counts too: the neighbours of the
+        // last page and the stale decodes winding down.
+        box->waitForBackgroundWork();
+        const double background = (processCpuMs() - processCpu0) - (threadCpuMs() - guiCpu0);
+        backgroundCpu.push_back(background);
+        backgroundPerKey.push_back(background / keys);
+        if (peakReset) peakMb.push_back(peakMemoryMb());
         int shown = 0;
-        for (int page = 1; page <= kKeys; ++page) {
+        for (int page = 1; page < keys; ++page) {
             if (shownAt[page] < 0) continue;
             ++shown;
             pageLag.push_back(shownAt[page] - keyAt[page]);
@@ -133,14 +256,26 @@ bool benchSet(const QString& label, QSize size, int runs) {
         shownPages.push_back(shown);
     }
 
-    std::printf("%s, %d keys %d ms apart, %d runs:\n", qPrintable(label), kKeys, kKeyIntervalMs, runs);
+    const char* lastKind = progressivePage(set, keys) ? "progressive " : "";
+    std::printf("%s, %d keys %d ms apart, %d runs:\n", set.label, keys, kKeyIntervalMs, runs);
+    // Wall times stretch with whatever else the machine runs meanwhile.
+    std::printf("  load average of the machine at the end: %s\n", qPrintable(loadAverage()));
     std::printf("  one key's handling and repaint: CPU  %s ms\n", qPrintable(figures(keyCpu, 2)));
     std::printf("                                  wall %s ms\n", qPrintable(figures(keyWall, 2)));
-    std::printf("  last picture complete after the last key: wall %s ms\n", qPrintable(figures(lastComplete)));
-    std::printf("  one decode of such a page: CPU %s ms (one decode and a 16.7 ms frame: %.1f ms)\n",
-                qPrintable(figures(decode)), median(decode) + 16.7);
+    std::printf("  background decoding: CPU per key %s ms\n", qPrintable(figures(backgroundPerKey)));
+    std::printf("                       CPU per run %s ms (%.2f cores over the keys)\n",
+                qPrintable(figures(backgroundCpu, 0)), median(backgroundPerKey) / kKeyIntervalMs);
     std::printf("  pictures on screen on the way: median %.0f of %d pages; each after its key: %s ms\n",
-                median(shownPages), kKeys, qPrintable(figures(pageLag)));
+                median(shownPages), keys - 1, qPrintable(figures(pageLag)));
+    std::printf("  peak memory of a run: %s MB; of the process: %.0f MB\n", qPrintable(figures(peakMb, 0)),
+                peakMemoryMb());
+    std::printf("  last picture complete after the last key: wall %s ms\n", qPrintable(figures(lastComplete)));
+    std::printf("  one decode of the last (%spage): CPU %s ms (one decode and a 16.7 ms frame: %.1f ms)\n",
+                lastKind, qPrintable(figures(decode)), median(decode) + 16.7);
+    if (!otherDecode.empty())
+        std::printf("  one decode of a %spage: CPU %s ms\n", *lastKind ? "baseline " : "progressive ",
+                    qPrintable(figures(otherDecode)));
+    std::fflush(stdout);
     wnd.FilePathList->setPath(QDir::tempPath());
     return true;
 }
@@ -149,11 +284,31 @@ bool benchSet(const QString& label, QSize size, int runs) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // bench_flip --set ID DIR RUNS: one set in this process, its pages written already.
+    if (argc == 5 && std::string_view(argv[1]) == "--set") {
+        QApplication app(argc, argv);
+        quietImageReaderWarnings();
+        for (const PageSet& set : kSets)
+            if (set.id == std::string_view(argv[2])) return runSet(set, argv[3], std::atoi(argv[4])) ? 0 : 1;
+        return 2;
+    }
+
     QApplication app(argc, argv);
-    quietImageReaderWarnings();
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 7;
     std::printf("processor: %s\n", qPrintable(processorName()));
-    if (!benchSet("JPEG 1920x1080", {1920, 1080}, runs)) return 1;
-    if (!benchSet("JPEG 4000x3000", {4000, 3000}, runs)) return 1;
+    std::fflush(stdout);
+    for (const PageSet& set : kSets) {
+        QTemporaryDir tmp;
+        if (!writeSet(set, tmp.path())) return 1;
+        // Writing the pages takes memory of its own: the run gets a fresh process.
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--set", set.id, tmp.path(), QString::number(set.pages > 100 ? std::max(3, runs / 2) : runs)});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+            std::fprintf(stderr, "the run of %s failed\n", set.label);
+            return 1;
+        }
+    }
     return 0;
 }

@@ -5,11 +5,13 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPointer>
+#include <QThread>
 #include <QThreadPool>
 #include <QWaitCondition>
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 
 #ifdef Q_OS_LINUX
 #include <pthread.h>
@@ -20,31 +22,11 @@ namespace kinoleaf {
 
 namespace {
 
-// Prefetching is a guess: two threads shared by every picture box, each box
-// working through its hints one at a time.
-constexpr int kPrefetchThreads = 2;
-// A show starts at once on a thread of its own. Superseded shows take a few
-// milliseconds to notice their cancel, so a quick reader has a couple of
-// them winding down while the newest runs.
-constexpr int kShowThreads = 6;
-
-// Owned by the application object, so their threads are joined while Qt is
+// Owned by the application object, so its threads are joined while Qt is
 // still fully alive (a plain static would be torn down after main).
 QThreadPool* makePool(int threads) {
     auto* pool = new QThreadPool(QCoreApplication::instance());
     pool->setMaxThreadCount(threads);
-    return pool;
-}
-
-QThreadPool* prefetchPool() {
-    static QPointer<QThreadPool> pool;
-    if (!pool) pool = makePool(kPrefetchThreads);
-    return pool;
-}
-
-QThreadPool* showPool() {
-    static QPointer<QThreadPool> pool;
-    if (!pool) pool = makePool(kShowThreads);
     return pool;
 }
 
@@ -82,7 +64,7 @@ PreviewResult fromCache(const CachedPreview& hit) {
     return result;
 }
 
-// One background decode. Fields other than cancel are guarded by the
+// One background decode. Fields other than the atomics are guarded by the
 // state's mutex.
 struct Task {
     QString path;
@@ -93,10 +75,96 @@ struct Task {
     std::optional<PreviewKey> key;
     PreviewResult result;
     std::atomic<bool> cancel{false};
+    std::atomic<bool> urgent{false};  // a show waits for it: it goes ahead of guesses
 
     bool serves(const QString& p, QSize t) const {
         return !done && !cancel.load() && path == p && target == t;
     }
+};
+
+// The decodes of every picture box wait here for a free slot. A decode
+// taken out before it begins costs nothing, which is what happens to the
+// pages a held key passes while the slots are busy.
+class DecodeQueue {
+public:
+    static DecodeQueue& instance() {
+        static DecodeQueue queue;
+        return queue;
+    }
+
+    int slotCount() const { return slots_; }
+
+    void submit(std::shared_ptr<Task> task, std::function<void()> run) {
+        QMutexLocker lock(&mutex_);
+        jobs_.push_back({std::move(task), std::move(run)});
+        startWorkersLocked();
+    }
+
+    // Takes the task out if it has not begun.
+    bool withdraw(const std::shared_ptr<Task>& task) {
+        QMutexLocker lock(&mutex_);
+        const auto it = std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) { return job.task == task; });
+        if (it == jobs_.end()) return false;
+        jobs_.erase(it);
+        return true;
+    }
+
+    void hold(bool held) {
+        QMutexLocker lock(&mutex_);
+        held_ = held;
+        startWorkersLocked();
+    }
+
+    bool waitForDone(int timeoutMs) { return pool()->waitForDone(timeoutMs); }
+
+private:
+    struct Job {
+        std::shared_ptr<Task> task;
+        std::function<void()> run;
+    };
+
+    QThreadPool* pool() {
+        static QPointer<QThreadPool> pool;
+        if (!pool) pool = makePool(slots_);
+        return pool;
+    }
+
+    void startWorkersLocked() {
+        // Workers running a decode take no other until it ends.
+        const int wanted = held_ ? 0 : std::min<int>(slots_, busy_ + int(jobs_.size()));
+        for (; workers_ < wanted; ++workers_) pool()->start([this] { work(); });
+    }
+
+    // Each worker runs one decode at a time, a show before any guess.
+    void work() {
+        runAsBackgroundWork();
+        for (;;) {
+            Job job;
+            {
+                QMutexLocker lock(&mutex_);
+                if (jobs_.empty() || held_) {
+                    --workers_;
+                    return;
+                }
+                auto it = std::find_if(jobs_.begin(), jobs_.end(),
+                                       [](const Job& j) { return j.task->urgent.load(); });
+                if (it == jobs_.end()) it = jobs_.begin();
+                job = std::move(*it);
+                jobs_.erase(it);
+                ++busy_;
+            }
+            job.run();
+            QMutexLocker lock(&mutex_);
+            --busy_;
+        }
+    }
+
+    const int slots_ = std::clamp(QThread::idealThreadCount(), 1, 2);
+    QMutex mutex_;
+    std::deque<Job> jobs_;
+    int workers_ = 0;  // started, not yet out of work
+    int busy_ = 0;     // running a decode
+    bool held_ = false;
 };
 
 } // namespace
@@ -108,12 +176,14 @@ struct PreviewLoader::State {
     mutable QWaitCondition changed;
     QStringList hints;   // the latest hint list, for telling what is still wanted
     QSize hintTarget;
-    std::deque<QString> queued;  // hints not started yet
+    std::deque<QString> queued;  // hints not handed to the decode queue yet
+    // The one hint handed to the decode queue, until its decode ends; the
+    // next waits for it.
     std::shared_ptr<Task> prefetching;
-    bool runnerActive = false;
     std::shared_ptr<Task> showing;  // what the latest show waits for
     quint64 latest = 0;             // numbers the requests; only the latest is reported
-    int showTasks = 0;              // on the show pool, winding-down ones included
+    int handedOver = 0;             // in the decode queue or running, winding-down ones included
+    int running = 0;
     QObject* receiver = nullptr;    // cleared by the loader's destructor
     ReadyHandler onReady;
     LoaderStats stats;
@@ -121,30 +191,58 @@ struct PreviewLoader::State {
     bool hintedLocked(const QString& path, QSize target) const {
         return target == hintTarget && hints.contains(path);
     }
-    // The latest show is no longer wanted: its decode is cancelled, unless it
+    // Takes a task that has not begun out of the decode queue; false when it
+    // runs already (or is done).
+    bool withdrawLocked(std::shared_ptr<Task> task) {  // a copy: it may be a member reset here
+        if (!DecodeQueue::instance().withdraw(task)) return false;
+        task->cancel = true;
+        task->result.cancelled = true;
+        task->done = true;
+        if (prefetching == task) prefetching.reset();
+        if (showing == task) showing.reset();
+        --handedOver;
+        changed.wakeAll();
+        return true;
+    }
+    // Dropped before it begins, or stopped at the decoder's next chance.
+    void giveUpLocked(std::shared_ptr<Task> task) {
+        if (withdrawLocked(task)) {
+            ++stats.dropped;
+            ++stats.cancelled;
+        }
+        task->cancel = true;
+    }
+    // The latest show is no longer wanted: its decode is given up, unless it
     // is a prefetch whose picture is still hinted.
     void dropShowLocked() {
         const std::shared_ptr<Task> old = std::exchange(showing, nullptr);
         if (!old) return;
         old->reportAs = 0;
-        if (!old->hint || !hintedLocked(old->path, old->target)) old->cancel = true;
+        if (!old->hint || !hintedLocked(old->path, old->target)) giveUpLocked(old);
     }
-    // The latest show takes over a running prefetch of its picture.
+    // The latest show takes over a queued or running prefetch of its
+    // picture. The next hint waits for the next hint list: the queued ones
+    // were meant for the page before.
     bool adoptPrefetchLocked(const QString& path, QSize target) {
         if (!prefetching || !prefetching->serves(path, target)) return false;
         prefetching->reportAs = latest;
-        showing = prefetching;
+        prefetching->urgent = true;
+        showing = std::exchange(prefetching, nullptr);
         ++stats.showsAdopted;
         return true;
     }
+    void beginLocked() {
+        ++running;
+        stats.mostRunning = std::max(stats.mostRunning, running);
+    }
     void startShowLocked(const std::shared_ptr<State>& self, const QString& path, QSize target);
-    void startRunnerLocked(const std::shared_ptr<State>& self);
+    void startHintLocked(const std::shared_ptr<State>& self);
 
     // Decodes (or finds in the cache) on a pool thread and reports the
     // result if the task still belongs to the latest show. Holds the state
     // alive on its own, so the loader may go away meanwhile.
     static void execute(const std::shared_ptr<State>& self, const std::shared_ptr<Task>& task);
-    static void runHints(const std::shared_ptr<State>& self);
+    static void runHint(const std::shared_ptr<State>& self, const std::shared_ptr<Task>& task);
 };
 
 void PreviewLoader::State::execute(const std::shared_ptr<State>& self, const std::shared_ptr<Task>& task) {
@@ -192,46 +290,29 @@ void PreviewLoader::State::execute(const std::shared_ptr<State>& self, const std
     self->changed.wakeAll();
 }
 
-void PreviewLoader::State::runHints(const std::shared_ptr<State>& self) {
-    for (;;) {
-        std::shared_ptr<Task> task;
-        {
-            QMutexLocker lock(&self->mutex);
-            // A hint the latest show is already decoding needs no second decode.
-            while (!self->queued.empty() && self->showing &&
-                   self->showing->serves(self->queued.front(), self->hintTarget))
-                self->queued.pop_front();
-            // The picture asked for comes first: a guess started now would
-            // take a core from it. The show starts the runner again when done.
-            const bool showRunning = self->showing && !self->showing->hint;
-            if (self->queued.empty() || showRunning) {
-                self->runnerActive = false;
-                self->changed.wakeAll();
-                return;
-            }
-            task = std::make_shared<Task>();
-            task->path = self->queued.front();
-            task->target = self->hintTarget;
-            task->hint = true;
-            self->queued.pop_front();
-            self->prefetching = task;
-            ++self->stats.prefetchesStarted;
-        }
-        if (tooBigToGuess(task->path)) {
-            QMutexLocker lock(&self->mutex);
-            // Left for the page that shows it, unless that page is asking now.
-            if (task->reportAs == 0) {
-                task->result.cancelled = true;
-                task->done = true;
-                if (self->prefetching == task) self->prefetching.reset();
-                self->changed.wakeAll();
-                continue;
-            }
-        }
-        execute(self, task);
+void PreviewLoader::State::runHint(const std::shared_ptr<State>& self, const std::shared_ptr<Task>& task) {
+    {
         QMutexLocker lock(&self->mutex);
-        if (self->prefetching == task) self->prefetching.reset();
+        self->beginLocked();
+        ++self->stats.prefetchesStarted;
     }
+    bool skipped = false;
+    if (tooBigToGuess(task->path)) {
+        QMutexLocker lock(&self->mutex);
+        // Left for the page that shows it, unless that page is asking now.
+        if (task->reportAs == 0) {
+            task->result.cancelled = true;
+            task->done = true;
+            skipped = true;
+        }
+    }
+    if (!skipped) execute(self, task);
+    QMutexLocker lock(&self->mutex);
+    --self->running;
+    --self->handedOver;
+    if (self->prefetching == task) self->prefetching.reset();
+    self->startHintLocked(self);
+    self->changed.wakeAll();
 }
 
 void PreviewLoader::State::startShowLocked(const std::shared_ptr<State>& self, const QString& path,
@@ -240,26 +321,37 @@ void PreviewLoader::State::startShowLocked(const std::shared_ptr<State>& self, c
     task->path = path;
     task->target = target;
     task->reportAs = latest;
+    task->urgent = true;
     showing = task;
-    ++showTasks;
+    ++handedOver;
     ++stats.showsStarted;
-    showPool()->start([self, task] {
-        runAsBackgroundWork();
+    DecodeQueue::instance().submit(task, [self, task] {
+        {
+            QMutexLocker lock(&self->mutex);
+            self->beginLocked();
+        }
         execute(self, task);
         QMutexLocker lock(&self->mutex);
-        --self->showTasks;
-        self->startRunnerLocked(self);  // the hints held back meanwhile
+        --self->running;
+        --self->handedOver;
+        self->startHintLocked(self);  // hints left waiting when a show dropped their turn
         self->changed.wakeAll();
     });
 }
 
-void PreviewLoader::State::startRunnerLocked(const std::shared_ptr<State>& self) {
-    if (runnerActive || queued.empty()) return;
-    runnerActive = true;
-    prefetchPool()->start([self] {
-        runAsBackgroundWork();
-        runHints(self);
-    });
+void PreviewLoader::State::startHintLocked(const std::shared_ptr<State>& self) {
+    if (prefetching) return;
+    // A hint the latest show is already decoding needs no second decode.
+    while (!queued.empty() && showing && showing->serves(queued.front(), hintTarget)) queued.pop_front();
+    if (queued.empty()) return;
+    auto task = std::make_shared<Task>();
+    task->path = queued.front();
+    task->target = hintTarget;
+    task->hint = true;
+    queued.pop_front();
+    prefetching = task;
+    ++handedOver;
+    DecodeQueue::instance().submit(task, [self, task] { runHint(self, task); });
 }
 
 PreviewLoader::PreviewLoader(std::shared_ptr<PreviewCache> cache, QObject* receiver,
@@ -271,16 +363,19 @@ PreviewLoader::PreviewLoader(std::shared_ptr<PreviewCache> cache, QObject* recei
 }
 
 PreviewLoader::~PreviewLoader() {
-    QMutexLocker lock(&state_->mutex);
-    state_->queued.clear();
-    // Nobody is left to show the picture; a prefetch it took over still
-    // finishes, as every running prefetch does.
-    if (const std::shared_ptr<Task> old = std::exchange(state_->showing, nullptr)) {
+    State& s = *state_;
+    QMutexLocker lock(&s.mutex);
+    s.queued.clear();
+    if (s.prefetching) s.withdrawLocked(s.prefetching);
+    // Nobody is left to show the picture; a prefetch it took over that has
+    // begun still finishes, as every running prefetch does.
+    if (const std::shared_ptr<Task> old = std::exchange(s.showing, nullptr)) {
         old->reportAs = 0;
-        if (!old->hint) old->cancel = true;
+        if (old->hint) s.withdrawLocked(old);
+        else s.giveUpLocked(old);
     }
-    state_->receiver = nullptr;
-    state_->onReady = nullptr;
+    s.receiver = nullptr;
+    s.onReady = nullptr;
 }
 
 PreviewResult PreviewLoader::load(const QString& path, QSize target) {
@@ -309,6 +404,11 @@ PreviewResult PreviewLoader::load(const QString& path, QSize target) {
         } else {
             s.dropShowLocked();
             if (s.prefetching && s.prefetching->serves(path, target)) flight = s.prefetching;
+        }
+        // Not begun yet: decoded right here instead, and the hints go on.
+        if (flight && s.withdrawLocked(flight)) {
+            flight.reset();
+            s.startHintLocked(state_);
         }
         if (flight) {
             while (!flight->done) s.changed.wait(&s.mutex);
@@ -354,7 +454,7 @@ std::optional<PreviewResult> PreviewLoader::show(const QString& path, QSize targ
     }
     lock.relock();
     if (target == s.hintTarget) std::erase(s.queued, path);
-    // The prefetch runner may have taken up this picture meanwhile.
+    // A prefetch of this picture may have been handed over meanwhile.
     if (s.adoptPrefetchLocked(path, target)) return std::nullopt;
     s.startShowLocked(state_, path, target);
     return std::nullopt;
@@ -386,10 +486,9 @@ void PreviewLoader::prefetch(const QStringList& paths, QSize target) {
                              (s.showing && s.showing->serves(path, target));
         if (!running) s.queued.push_back(path);
     }
-    if (s.prefetching && s.prefetching != s.showing &&
-        !s.hintedLocked(s.prefetching->path, s.prefetching->target))
-        s.prefetching->cancel = true;
-    s.startRunnerLocked(state_);
+    if (s.prefetching && !s.hintedLocked(s.prefetching->path, s.prefetching->target))
+        s.giveUpLocked(s.prefetching);
+    s.startHintLocked(state_);
 }
 
 LoaderStats PreviewLoader::stats() const {
@@ -400,17 +499,23 @@ LoaderStats PreviewLoader::stats() const {
 bool PreviewLoader::waitForIdle(int timeoutMs) const {
     QDeadlineTimer deadline(timeoutMs);
     QMutexLocker lock(&state_->mutex);
-    auto busy = [this] { return state_->runnerActive || state_->showTasks > 0; };
+    auto busy = [this] { return state_->handedOver > 0; };
     while (busy()) {
         if (!state_->changed.wait(&state_->mutex, deadline)) break;
     }
     return !busy();
 }
 
+int imageDecodeSlots() {
+    return DecodeQueue::instance().slotCount();
+}
+
 bool waitForImageWorkers(int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    return prefetchPool()->waitForDone(int(deadline.remainingTime())) &&
-           showPool()->waitForDone(int(deadline.remainingTime()));
+    return DecodeQueue::instance().waitForDone(timeoutMs);
+}
+
+void holdImageWork(bool held) {
+    DecodeQueue::instance().hold(held);
 }
 
 } // namespace kinoleaf

@@ -30,10 +30,22 @@ public:
     bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
     // Why the first failed read failed; empty while none did.
     QString readFailure() const { return readFailure_; }
+    // Cancelled JPEG data ends in a second start-of-image marker. Data that
+    // merely ends makes libjpeg fill in the rest and still build the whole
+    // picture (up to 100 ms more for a progressive 12 MP one); the second
+    // marker is an error it stops at, at the next marker it reads: the end
+    // of the current scan.
+    void endCancelledAsJpeg() { jpegEnd_ = true; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        if (cancelled()) return -1;
+        if (cancelled()) {
+            if (!jpegEnd_ || maxSize < 2) return -1;
+            jpegEnd_ = false;
+            data[0] = char(0xFF);
+            data[1] = char(0xD8);
+            return 2;
+        }
         errno = 0;
         const qint64 n = QFile::readData(data, maxSize);
         if (n < 0 && readFailure_.isEmpty()) readFailure_ = fileErrorReason(*this, errno);
@@ -43,6 +55,7 @@ protected:
 private:
     const std::atomic<bool>* cancel_;
     QString readFailure_;
+    bool jpegEnd_ = false;
 };
 
 // Qt refuses images over 128 MB of pixels by default, which already rules
@@ -278,6 +291,7 @@ PreviewResult decodePreview(const QString& path, QSize target, ScaleStrategy str
         return result;
     }
     if (strategy == ScaleStrategy::Auto) strategy = strategyForFormat(result.format);
+    if (result.format == "jpeg" || result.format == "jpg") file.endCancelledAsJpeg();
 
     QImage image;
     QSize fitted;

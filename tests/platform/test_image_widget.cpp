@@ -1,6 +1,7 @@
 // The picture box: fitting and centring, keeping the old picture on failure,
 // files changed on disk, showing without waiting (superseded and taken-over
-// decodes), pictures cut short, background decoding and its lifetime.
+// decodes), pictures cut short, background decoding (its bound, and pages
+// passed before their decode began) and its lifetime.
 
 #include "platform/aic_alpha_image.h"
 
@@ -162,6 +163,51 @@ private slots:
         QVERIFY(box->loaderStats().decodedInBackground <= 2);
         QVERIFY(!cache_->contains(*PreviewKey::forFile(old[2], {665, 409})));
         QVERIFY(!cache_->contains(*PreviewKey::forFile(old[3], {665, 409})));
+    }
+
+    void pagingFasterThanDecodingBeginsOnlyTheNewestPages() {
+        auto box = makeBox();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        QStringList pages;
+        for (int i = 0; i < 12; ++i) pages << writeNoisyJpeg(dir_.path(), QString("held%1.jpg").arg(i));
+        auto page = [&pages](int i) { return i >= 0 && i < pages.size() ? pages[i] : QString(); };
+        // As the main window pages: the page, then its neighbours as hints.
+        auto turnTo = [&](int i) {
+            QCOMPARE(box->showImage(pages[i]), ShowState::Pending);
+            box->prefetch({page(i + 1), page(i - 1), page(i + 2)});
+        };
+        {
+            // Every slot busy meanwhile: each key comes before any decode begins.
+            struct Hold {
+                Hold() { holdImageWork(true); }
+                ~Hold() { holdImageWork(false); }
+            } hold;
+            for (int i = 0; i < 10; ++i) turnTo(i);
+        }
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(shownPaths(shown), QStringList{pages[9]});
+        LoaderStats stats = box->loaderStats();
+        // The newest page, its next one beside it, then the other hints one
+        // at a time; whatever the keys passed was dropped before it began.
+        QCOMPARE(stats.decodedInBackground, 4);
+        QCOMPARE(stats.cancelled, stats.dropped);
+        QCOMPARE(stats.dropped, 9);
+        QVERIFY(stats.mostRunning >= 1 && stats.mostRunning <= imageDecodeSlots());
+        for (int i : {8, 9, 10, 11}) QVERIFY(cache_->contains(*PreviewKey::forFile(pages[i], {665, 409})));
+        for (int i = 0; i < 8; ++i) QVERIFY(!cache_->contains(*PreviewKey::forFile(pages[i], {665, 409})));
+
+        // Decoding as the keys come, stale decodes winding down included:
+        // never more at once than one a core, at most two.
+        cache_->clear();
+        for (int i = 0; i < 12; ++i) turnTo(i);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        QTest::qWait(20);
+        QCOMPARE(shownPaths(shown).last(), pages[11]);
+        QVERIFY(imageDecodeSlots() <= 2);
+        QVERIFY(box->loaderStats().mostRunning <= imageDecodeSlots());
     }
 
     void resizeStretchesThenRefits() {
