@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +37,32 @@ private slots:
         QStringList wide = {"Éb", "éa", "z", "Ä", "ä", "第2集", "第10集", "第一集"};
         sortNatural(wide);
         QCOMPARE(wide, QStringList({"z", "Ä", "ä", "éa", "Éb", "第2集", "第10集", "第一集"}));
+    }
+
+    void sortingAgreesWithTheComparison() {
+        // The sort reads each name once into a key; whatever the names, it
+        // must give the order the comparison gives.
+        QStringList names = {"a", "A", "a0", "a00", "a000", "a1", "a01", "a001", "a10", "a010",
+                             "a1b", "a1B", "a01b", "a1.jpg", "a1-2", "a1 2", "1", "01", "001", "0",
+                             "00", "", "x12345678", "x123456789", "x0123456789", "abcdefghij1",
+                             "abcdefghij2", "abcdefghiJ1", "ABCDEFGH", "abcdefgh", "abcdefgh0",
+                             "Éb", "éa", "第2集", "第10集", "第02集", "第一集", "ä", "Ä",
+                             QString(u'\uffff') + "a", QString(u'\uffff') + "b", QString(u'\ufffe'),
+                             "x/", "x.", "x:", "x@", "x[", "x`", "x{", "x~", QStringLiteral("😀1"),
+                             QStringLiteral("😀01")};
+        // digit runs longer than the key holds, differing only far along
+        const QString many(70000, u'7');
+        names << "p" + many + "1" << "p" + many + "2" << "p" + many << "p0" + many << "q" + many;
+        for (int i = 0; i < 300; ++i)
+            names << QStringLiteral("IMG_%1_%2.jpg").arg(i % 7).arg(i * 37 % 101, i % 3 + 1, 10, QLatin1Char('0'));
+        for (int round = 0; round < 5; ++round) {
+            std::shuffle(names.begin(), names.end(), std::mt19937(round));
+            QStringList expected = names;
+            std::sort(expected.begin(), expected.end(), naturalLess);
+            QStringList sorted = names;
+            sortNatural(sorted);
+            QCOMPARE(sorted, expected);
+        }
     }
 
     void listingHasOrdinaryVisibleFilesOnly() {
