@@ -6,6 +6,7 @@
 #include "support/test_files.h"
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -160,6 +161,36 @@ private slots:
         QCOMPARE(gbk::unrepresentable(emoji), QStringLiteral("😀ק"));
         // Broken sequences decode to something, never throw or stop.
         QVERIFY(!gbk::decode(QByteArray("\x81\xff\xfe", 3)).isEmpty());
+    }
+
+    void gbkDecodesEveryByteAndPairAsTheConverterDoes() {
+        auto converter = [](const QByteArray& bytes) {
+            QStringDecoder dec("GBK");
+            QString text = dec.decode(bytes);
+            text += dec.decode(QByteArrayView("\n", 1));
+            text.chop(1);
+            return text;
+        };
+        QList<QByteArray> sequences;
+        for (int b = 0; b < 256; ++b) sequences << QByteArray(1, char(b));
+        for (int lead = 0x80; lead < 256; ++lead)
+            for (int trail = 0; trail < 256; ++trail) sequences << QByteArray(1, char(lead)).append(char(trail));
+        int clean = 0;
+        for (const QByteArray& bytes : sequences) {
+            const QString expected = converter(bytes);
+            QCOMPARE(gbk::decode(bytes), expected);
+            // in context too: after a character, before a line end
+            QCOMPARE(gbk::decode("a" + bytes + "\r\n"), converter("a" + bytes + "\r\n"));
+            std::vector<char16_t> out(size_t(bytes.size()));
+            const qsizetype n = gbk::decodeClean(bytes, out.data());
+            if (n >= 0) {
+                ++clean;
+                QCOMPARE(QStringView(out.data(), n).toString(), expected);
+                QVERIFY(!expected.contains(QChar::ReplacementCharacter));
+            }
+        }
+        // the fast way covers ASCII and GBK's twenty thousand and more pairs
+        QVERIFY2(clean > 128 + 20000, qPrintable(QString::number(clean)));
     }
 
     void datesComeFromTheClock() {
