@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
@@ -135,12 +134,35 @@ QString unsavableCharacters(const QStringList& rows) {
 }
 
 QStringList imagesNotInRows(const QStringList& rows, const QStringList& fileNames) {
-    QSet<QString> named;
-    named.reserve(rows.size());
-    for (const QString& r : rows) named.insert(imageNameOfRow(r));
+    // The rows' image names in an open-addressing table of views into the
+    // rows, with their hashes: a name is looked up with mostly one look at
+    // the table and no copy, where a set of strings costs an allocation per
+    // name and several looks.
+    struct Slot {
+        const QChar* name = nullptr;  // nullptr: free
+        quint32 size = 0;
+        quint32 hash = 0;
+    };
+    size_t capacity = 16;
+    while (capacity < size_t(rows.size()) + size_t(rows.size()) / 4) capacity *= 2;
+    std::vector<Slot> table(capacity);
+    const size_t mask = capacity - 1;
+    auto find = [&](QStringView name, quint32 hash) -> Slot& {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = table[i];
+            if (!slot.name || (slot.hash == hash && QStringView(slot.name, slot.size) == name)) return slot;
+        }
+    };
+    for (const QString& r : rows) {
+        const QStringView name = imageNameViewOfRow(r);
+        const quint32 hash = quint32(qHash(name));
+        Slot& slot = find(name, hash);
+        // An empty name still needs a pointer that marks the slot taken.
+        if (!slot.name) slot = {name.isEmpty() ? r.constData() : name.data(), quint32(name.size()), hash};
+    }
     QStringList out;
     for (const QString& name : fileNames)
-        if (isImageFileName(name) && !named.contains(name)) out.append(name);
+        if (isImageFileName(name) && !find(name, quint32(qHash(QStringView(name)))).name) out.append(name);
     return out;
 }
 

@@ -154,6 +154,21 @@ private slots:
                                    script::kFileName};
         QCOMPARE(script::imagesNotInRows(rows, files), QStringList({"4.jpg", "a.jpg"}));
         QCOMPARE(script::imagesNotInRows({}, {"x.PNG"}), QStringList({"x.PNG"}));
+        // names given twice, an empty name, a name only a prefix of another
+        QCOMPARE(script::imagesNotInRows({"1.jpg :a", " :b", "1.jpg :c", "12.jpg", "1.jp"},
+                                         {"1.jpg", "12.jpg", "123.jpg", "2.jpg"}),
+                 QStringList({"123.jpg", "2.jpg"}));
+    }
+
+    void newImagesAmongManyRows() {
+        // Enough names that the lookup's table fills and wraps around.
+        QStringList rows, files, expected;
+        for (int i = 0; i < 5000; ++i) {
+            if (i % 3 != 0) rows << QStringLiteral("%1.jpg :第%1页").arg(i);
+            files << QStringLiteral("%1.jpg").arg(i);
+            if (i % 3 == 0) expected << files.last();
+        }
+        QCOMPARE(script::imagesNotInRows(rows, files), expected);
     }
 };
 
