@@ -26,7 +26,7 @@ class WndDelPages;
 class WndMovieCutVol;
 class IntroTextBox;
 class LoadingWnd;
-class PageListBox;
+class PageRowsView;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -79,7 +79,7 @@ public:
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
     DirListBox* FilePathList;
-    PageListBox* ListMoviePics;
+    PageRowsView* ListMoviePics;
     aicAlphaImage* PicMovieImg;
     IntroTextBox* TxtMovieIntro;
     QLabel* LabelLogMsg;
@@ -143,7 +143,7 @@ private:
     int AddNewImages(const QString& folder);
     // Appends image rows, counting them on the progress bar; when there
     // were any, tells how many and shows the first page. Returns the count.
-    int appendFoundImages(const QStringList& names, const QString& logMessage);
+    int appendFoundImages(QStringList names, const QString& logMessage);
     // The folder's ordinary files, from the folder list's own listing when
     // it shows that folder.
     QStringList filesOf(const QString& folder) const;
