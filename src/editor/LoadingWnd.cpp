@@ -22,6 +22,7 @@ QFrame* makeBar(QWidget* parent, const char* name, const QColor& color) {
     return bar;
 }
 
+constexpr int kRepaintMs = 16;  // about 60 times a second
 constexpr int kBarLeft = 24, kBarTop = 112, kBarWidth = 352, kBarHeight = 18;
 
 } // namespace
@@ -116,9 +117,12 @@ void LoadingWnd::setMessage(const QString& message) {
     repaintThrottled(false);
 }
 
+bool LoadingWnd::repaintDue() const {
+    return isVisible() && (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= kRepaintMs);
+}
+
 void LoadingWnd::repaintThrottled(bool force) {
-    if (!isVisible()) return;
-    if (!force && m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < 16) return;
+    if (!isVisible() || (!force && !repaintDue())) return;
     m_sinceRepaint.start();
     ++m_repaints;
     repaint();

@@ -25,6 +25,9 @@ public:
     void Finish();
     void setMessage(const QString& message);
     void setGreenWidth(float width);
+    // Whether a progress step now would be repainted: shown, and the last
+    // repaint long enough ago.
+    bool repaintDue() const;
 
     float greenWidth() const { return m_green; }
     float blackWidth() const;

@@ -2,7 +2,7 @@
 
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
-#include "editor/PageListBox.h"
+#include "editor/PageRowsView.h"
 #include "editor/ToolWnd.h"
 #include "editor/journal_keeper.h"
 #include "editor/legacy_name_repair.h"
@@ -29,7 +29,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -106,7 +105,7 @@ void PicMovieWnd::buildControls() {
     DriveSelect->setObjectName(QStringLiteral("DriveSelect"));
     FilePathList = new DirListBox(this);
     FilePathList->setObjectName(QStringLiteral("FilePathList"));
-    ListMoviePics = new PageListBox(this);
+    ListMoviePics = new PageRowsView(this);
     ListMoviePics->setObjectName(QStringLiteral("ListMoviePics"));
     PicMovieImg = new aicAlphaImage(this);
     PicMovieImg->setObjectName(QStringLiteral("PicMovieImg"));
@@ -150,8 +149,8 @@ void PicMovieWnd::buildControls() {
     resize(kMainFirstSize);
     placeControls();
 
-    connect(ListMoviePics, &PageListBox::Click, this, &PicMovieWnd::ListMoviePics_Click);
-    connect(ListMoviePics, &QListWidget::currentRowChanged, this, &PicMovieWnd::showPagePosition);
+    connect(ListMoviePics, &PageRowsView::Click, this, &PicMovieWnd::ListMoviePics_Click);
+    connect(ListMoviePics, &PageRowsView::currentRowChanged, this, &PicMovieWnd::showPagePosition);
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(ListMoviePics->model(), signal, this, &PicMovieWnd::showPagePosition);
     connect(ListMoviePics->model(), &QAbstractItemModel::modelReset, this, &PicMovieWnd::showPagePosition);
@@ -266,29 +265,21 @@ QStringList PicMovieWnd::rows() const { return ListMoviePics->rows(); }
 
 int PicMovieWnd::rowCount() const { return ListMoviePics->count(); }
 
-QString PicMovieWnd::rowText(int row) const {
-    const QListWidgetItem* item = ListMoviePics->item(row);
-    return item ? item->text() : QString();
-}
+QString PicMovieWnd::rowText(int row) const { return ListMoviePics->rowText(row); }
 
 int PicMovieWnd::selectedRow() const { return ListMoviePics->currentRow(); }
 
 void PicMovieWnd::setSelectedRow(int row) { ListMoviePics->selectRow(row); }
 
-void PicMovieWnd::replaceRows(const QStringList& newRows) {
-    ListMoviePics->clear();
-    ListMoviePics->addItems(newRows);
-}
+void PicMovieWnd::replaceRows(const QStringList& newRows) { ListMoviePics->replaceRows(newRows); }
 
-void PicMovieWnd::appendRows(const QStringList& newRows) { ListMoviePics->addItems(newRows); }
+void PicMovieWnd::appendRows(const QStringList& newRows) { ListMoviePics->appendRows(newRows); }
 
-void PicMovieWnd::setRowText(int row, const QString& text) {
-    if (QListWidgetItem* item = ListMoviePics->item(row)) item->setText(text);
-}
+void PicMovieWnd::setRowText(int row, const QString& text) { ListMoviePics->setRowText(row, text); }
 
-void PicMovieWnd::insertRow(int row, const QString& text) { ListMoviePics->insertItem(row, text); }
+void PicMovieWnd::insertRow(int row, const QString& text) { ListMoviePics->insertRow(row, text); }
 
-void PicMovieWnd::removeRow(int row) { delete ListMoviePics->takeItem(row); }
+void PicMovieWnd::removeRow(int row) { ListMoviePics->removeRow(row); }
 
 void PicMovieWnd::showPagePosition() { Label3->setText(pagePositionText(selectedRow(), rowCount())); }
 
@@ -395,7 +386,9 @@ void PicMovieWnd::FilePathList_Change() {
         replaceRows({});
         m_loading->Prepare(QStringLiteral("载入中..."), QStringLiteral("0%"),
                            QStringLiteral("找到脚本文件，载入中..."));
-        appendRows(loaded.rows);
+        // The list keeps the only reference: appending the new images
+        // below then copies none of the script's rows.
+        appendRows(std::exchange(loaded.rows, {}));
         m_loading->setMessage(QStringLiteral("脚本文件读取完毕，检查图片..."));
         m_loading->setGreenWidth(0);
         AddNewImages(rootFilePath);
@@ -422,12 +415,12 @@ int PicMovieWnd::LoadImageList(const QString& folder) {
     m_currentIntro = QStringLiteral("nil");
     QStringList names = filesOf(folder);
     names.removeIf([](const QString& name) { return !isImageFileName(name); });
-    return appendFoundImages(names, QStringLiteral(">o< 载入图片列表成功，共计[%1]张图片"));
+    return appendFoundImages(std::move(names), QStringLiteral(">o< 载入图片列表成功，共计[%1]张图片"));
 }
 
 int PicMovieWnd::AddNewImages(const QString& folder) {
     m_currentIntro = QStringLiteral("nil");
-    return appendFoundImages(script::imagesNotInRows(rows(), filesOf(folder)),
+    return appendFoundImages(script::imagesNotInRows(ListMoviePics->rows(), filesOf(folder)),
                              QStringLiteral(">o< 发现新图片，共计[%1]张图片"));
 }
 
@@ -437,10 +430,14 @@ QStringList PicMovieWnd::filesOf(const QString& folder) const {
     return listFiles(folder);
 }
 
-int PicMovieWnd::appendFoundImages(const QStringList& names, const QString& logMessage) {
+int PicMovieWnd::appendFoundImages(QStringList names, const QString& logMessage) {
     const int count = static_cast<int>(names.size());
-    for (int done = 1; done <= count; ++done) m_loading->Advance(done, progress::kLoadTotal);
-    appendRows(names);
+    // Counted through as before, but only what a repaint would show is set:
+    // a label and bar update for each of a hundred thousand images costs
+    // tens of milliseconds and shows nothing.
+    for (int done = 1; done <= count; ++done)
+        if (done == count || m_loading->repaintDue()) m_loading->Advance(done, progress::kLoadTotal);
+    ListMoviePics->appendRows(std::move(names));
     m_loading->Finish();
     if (count > 0) {
         ShowLogMessage(logMessage.arg(count));

@@ -29,7 +29,7 @@ class WndMovieCutVol;
 class IntroTextBox;
 class JournalKeeper;
 class LoadingWnd;
-class PageListBox;
+class PageRowsView;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -90,7 +90,7 @@ public:
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
     DirListBox* FilePathList;
-    PageListBox* ListMoviePics;
+    PageRowsView* ListMoviePics;
     aicAlphaImage* PicMovieImg;
     IntroTextBox* TxtMovieIntro;
     QLabel* LabelLogMsg;
@@ -154,7 +154,7 @@ private:
     int AddNewImages(const QString& folder);
     // Appends image rows, counting them on the progress bar; when there
     // were any, tells how many and shows the first page. Returns the count.
-    int appendFoundImages(const QStringList& names, const QString& logMessage);
+    int appendFoundImages(QStringList names, const QString& logMessage);
     // The folder's ordinary files, from the folder list's own listing when
     // it shows that folder.
     QStringList filesOf(const QString& folder) const;

@@ -3,7 +3,7 @@
 // killed left them.
 
 #include "editor/PicMovieWnd.h"
-#include "editor/PageListBox.h"
+#include "editor/PageRowsView.h"
 #include "editor/journal_keeper.h"
 #include "model/rows_journal.h"
 #include "model/script_file.h"

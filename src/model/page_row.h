@@ -9,6 +9,8 @@ namespace kinoleaf {
 inline const QString kRowSeparator = QStringLiteral(" :");
 
 QString imageNameOfRow(const QString& rowStr);
+// The same, as a view into the row.
+QStringView imageNameViewOfRow(QStringView rowStr);
 QString introOfRow(const QString& rowStr);
 inline QString makeRow(const QString& imageName, const QString& intro) {
     return imageName + kRowSeparator + intro;

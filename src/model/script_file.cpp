@@ -7,9 +7,11 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace kinoleaf::script {
 
@@ -43,6 +45,35 @@ QByteArray serialize(const QStringList& rows) {
     return gbk::encode(text);
 }
 
+QStringList rowsOfBytes(const QByteArray& bytes) {
+    // Line ends are found in the bytes: CR and LF are never part of a GBK
+    // pair. Each row is decoded by itself when the file is characters only;
+    // any broken or cut-off sequence sends the whole file through the
+    // converter as one text, the rule the rows follow regardless.
+    const char* const data = bytes.constData();
+    const qsizetype n = bytes.size();
+    const char end = bytes.contains('\r') ? '\r' : '\n';
+    QStringList rows;
+    rows.reserve(qsizetype(std::count(data, data + n, end)) + 1);
+    std::vector<char16_t> buffer;
+    auto take = [&](qsizetype from, qsizetype to) {
+        if (buffer.size() < size_t(to - from)) buffer.resize(size_t(to - from));
+        const qsizetype units = gbk::decodeClean(QByteArrayView(data + from, to - from), buffer.data());
+        if (units < 0) return false;
+        rows.append(QString(reinterpret_cast<const QChar*>(buffer.data()), units));
+        return true;
+    };
+    qsizetype start = 0;
+    while (start < n) {
+        const void* found = std::memchr(data + start, end, size_t(n - start));
+        const qsizetype i = found ? static_cast<const char*>(found) - data : n;
+        if (i > start && !take(start, i)) return splitRows(gbk::decode(bytes));
+        start = i + 1;
+        if (end == '\r' && start < n && data[start] == '\n') ++start;
+    }
+    return rows;
+}
+
 ReadResult read(const QString& path) {
     ReadResult result;
     QFile f(path);
@@ -57,10 +88,10 @@ ReadResult read(const QString& path) {
         result.error = fileErrorReason(f, errno);
         return result;
     }
-    // One decoder for the whole file: a double-byte character cut off by a
-    // line end then shows as a replacement character instead of vanishing,
-    // so a save asks before it writes the row differently.
-    result.rows = splitRows(gbk::decode(bytes));
+    // As one text: a double-byte character cut off by a line end then shows
+    // as a replacement character instead of vanishing, so a save asks before
+    // it writes the row differently.
+    result.rows = rowsOfBytes(bytes);
     result.ok = true;
     return result;
 }
@@ -103,12 +134,35 @@ QString unsavableCharacters(const QStringList& rows) {
 }
 
 QStringList imagesNotInRows(const QStringList& rows, const QStringList& fileNames) {
-    QSet<QString> named;
-    named.reserve(rows.size());
-    for (const QString& r : rows) named.insert(imageNameOfRow(r));
+    // The rows' image names in an open-addressing table of views into the
+    // rows, with their hashes: a name is looked up with mostly one look at
+    // the table and no copy, where a set of strings costs an allocation per
+    // name and several looks.
+    struct Slot {
+        const QChar* name = nullptr;  // nullptr: free
+        quint32 size = 0;
+        quint32 hash = 0;
+    };
+    size_t capacity = 16;
+    while (capacity < size_t(rows.size()) + size_t(rows.size()) / 4) capacity *= 2;
+    std::vector<Slot> table(capacity);
+    const size_t mask = capacity - 1;
+    auto find = [&](QStringView name, quint32 hash) -> Slot& {
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = table[i];
+            if (!slot.name || (slot.hash == hash && QStringView(slot.name, slot.size) == name)) return slot;
+        }
+    };
+    for (const QString& r : rows) {
+        const QStringView name = imageNameViewOfRow(r);
+        const quint32 hash = quint32(qHash(name));
+        Slot& slot = find(name, hash);
+        // An empty name still needs a pointer that marks the slot taken.
+        if (!slot.name) slot = {name.isEmpty() ? r.constData() : name.data(), quint32(name.size()), hash};
+    }
     QStringList out;
     for (const QString& name : fileNames)
-        if (isImageFileName(name) && !named.contains(name)) out.append(name);
+        if (isImageFileName(name) && !find(name, quint32(qHash(QStringView(name)))).name) out.append(name);
     return out;
 }
 

@@ -13,6 +13,8 @@ inline const QString kFileName = QStringLiteral("ReelsketchScript.txt");
 // skipped; nothing is trimmed; a last line without an end still counts.
 // A text without any CR has LF line ends instead.
 QStringList splitRows(const QString& text);
+// The rows of a script file's bytes: splitRows of their GBK decoding.
+QStringList rowsOfBytes(const QByteArray& bytes);
 // Every non-empty row followed by CR LF, GBK-encoded; no rows, no bytes.
 QByteArray serialize(const QStringList& rows);
 

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>    // AT_FDCWD
@@ -167,7 +169,73 @@ bool naturalLess(const QString& a, const QString& b) {
     return a < b;
 }
 
-void sortNatural(QStringList& names) { std::sort(names.begin(), names.end(), naturalLess); }
+namespace {
+
+// The head of a name's sort key, for sorting without a comparison reading
+// the names: element by element the key orders names as naturalCompare
+// does. A letter is its folded code; a run of digits is a digit's code (it
+// meets a letter as any digit would), then its count of significant digits,
+// those digits, and its count of leading zeros. The first eight elements,
+// 16 bits each, are packed into two integers that compare as the elements
+// do; heads that differ order their names, equal heads leave it to
+// naturalLess. An element too large to pack ends the head as the largest.
+struct NaturalHead {
+    quint64 hi = 0, lo = 0;
+    qsizetype index = 0;
+};
+
+NaturalHead naturalHead(const QString& name, qsizetype index) {
+    NaturalHead head;
+    head.index = index;
+    int packed = 0;
+    auto put = [&](qsizetype value) {
+        if (packed == 8) return false;
+        const quint64 v = quint64(std::min<qsizetype>(value, 0xFFFF));
+        (packed < 4 ? head.hi : head.lo) |= v << (16 * (3 - packed % 4));
+        ++packed;
+        return v != 0xFFFF;
+    };
+    const qsizetype n = name.size();
+    const QChar* c = name.constData();
+    for (qsizetype i = 0; i < n;) {
+        if (isDigit(c[i])) {
+            qsizetype s = i;
+            while (s < n && c[s] == u'0') ++s;
+            qsizetype e = s;
+            while (e < n && isDigit(c[e])) ++e;
+            if (!put(u'0') || !put(e - s)) break;
+            qsizetype k = s;
+            while (k < e && put(c[k].unicode())) ++k;
+            if (k < e || !put(s - i)) break;
+            i = e;
+            continue;
+        }
+        const char16_t u = c[i].unicode();
+        if (!put(u < 0x80 ? (u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u) : c[i].toCaseFolded().unicode())) break;
+        ++i;
+    }
+    return head;
+}
+
+} // namespace
+
+void sortNatural(QStringList& names) {
+    const qsizetype n = names.size();
+    if (n < 2) return;
+    std::vector<NaturalHead> heads;
+    heads.reserve(size_t(n));
+    for (qsizetype i = 0; i < n; ++i) heads.push_back(naturalHead(names[i], i));
+    const QStringList& all = names;
+    std::sort(heads.begin(), heads.end(), [&](const NaturalHead& a, const NaturalHead& b) {
+        if (a.hi != b.hi) return a.hi < b.hi;
+        if (a.lo != b.lo) return a.lo < b.lo;
+        return naturalLess(all[a.index], all[b.index]);
+    });
+    QStringList sorted;
+    sorted.reserve(n);
+    for (const NaturalHead& h : heads) sorted.append(std::move(names[h.index]));
+    names = std::move(sorted);
+}
 
 FolderListing listFolder(const QString& folder) {
 #ifdef Q_OS_UNIX

@@ -3,10 +3,16 @@
 // made on Chinese Windows open unchanged and files we write open there.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace kinoleaf::gbk {
 
+// Bytes that are characters only (no broken or unmapped sequence, none cut
+// off at the end) into out, which holds at least bytes.size() units: the
+// count written, or -1 when a sequence is no character, which decode() then
+// reads as the converter does. What decode() gives for such bytes, faster.
+qsizetype decodeClean(QByteArrayView bytes, char16_t* out);
 // Invalid byte sequences, a sequence cut off at the end included, become
 // U+FFFD; decoding never fails.
 QString decode(const QByteArray& bytes);

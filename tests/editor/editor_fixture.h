@@ -4,13 +4,13 @@
 
 #include "editor/IntroTextBox.h"
 #include "editor/PageListBox.h"
+#include "editor/PageRowsView.h"
 #include "editor/PicMovieWnd.h"
 #include "support/scripted_dialogs.h"
 
 #include <QTemporaryDir>
 #include <memory>
 
-class QListWidget;
 class QPlainTextEdit;
 
 namespace kinoleaf::test {
@@ -33,7 +33,7 @@ struct EditorFixture {
     QString scriptBytesOf(const QString& folder) const;
 
     QStringList rows() const { return wnd->rows(); }
-    QListWidget* list() const { return wnd->ListMoviePics; }
+    PageRowsView* list() const { return wnd->ListMoviePics; }
     IntroTextBox* intro() const { return wnd->TxtMovieIntro; }
 
     QTemporaryDir root;

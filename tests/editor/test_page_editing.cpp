@@ -58,8 +58,8 @@ private slots:
         EditorFixture f;
         const QString dir = f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :一", "2.jpg :二"});
         f.open(dir);
-        QListWidget* list = f.list();
-        const QRect r = list->visualItemRect(list->item(1));
+        PageRowsView* list = f.list();
+        const QRect r = list->visualRect(list->model()->index(1, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(f.wnd->selectedRow(), 1);
         QCOMPARE(f.intro()->toPlainText(), QStringLiteral("二"));
@@ -204,8 +204,8 @@ private slots:
         VERIFY_DIALOGS(f.dialogs);
         QCOMPARE(f.wnd->selectedRow(), 0);
         // however the rows go, Qt moves the selection, and that is no click
-        delete f.list()->takeItem(0);
-        delete f.list()->item(0);
+        f.wnd->removeRow(0);
+        f.list()->removeRow(0);
         f.list()->model()->removeRows(0, 1);
         QCOMPARE(f.rows(), QStringList{"d.jpg"});
         f.list()->clear();
@@ -251,7 +251,7 @@ private slots:
         const QString longIntro(60, QChar(u'长'));
         f.open(f.makeMovie("m", {"1.jpg", "2.jpg"}, QStringList{"1.jpg :" + longIntro, "2.jpg :短"}));
         auto hover = [&](int row) {
-            const QPoint at = f.list()->visualItemRect(f.list()->item(row)).center();
+            const QPoint at = f.list()->visualRect(f.list()->model()->index(row, 0)).center();
             QHelpEvent help(QEvent::ToolTip, at, f.list()->viewport()->mapToGlobal(at));
             QApplication::sendEvent(f.list()->viewport(), &help);
             return QToolTip::isVisible() ? QToolTip::text() : QString();

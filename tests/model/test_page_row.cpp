@@ -29,6 +29,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, intro);
         QCOMPARE(imageNameOfRow(row), name);
+        QCOMPARE(imageNameViewOfRow(row).toString(), name);
         QCOMPARE(introOfRow(row), intro);
         if (row.contains(kRowSeparator)) QCOMPARE(makeRow(name, intro), row);
     }
@@ -40,8 +41,13 @@ private slots:
         QCOMPARE(fileExtension(".jpg"), QString("jpg"));
         for (const char* yes : {"cover.JPG", "x.png", "x.gif", "x.bmp", "x.jpeg", "x.JpEg"})
             QVERIFY2(isImageFileName(yes), yes);
-        for (const char* no : {"cover.jpg.bak", "a.b.png", "readme", "x.tiff", "jpg", "x."})
+        for (const char* no : {"cover.jpg.bak", "a.b.png", "readme", "x.tiff", "jpg", "x.", "x.jp", "x.jpgg"})
             QVERIFY2(!isImageFileName(no), no);
+        // Beyond ASCII the extension is lower-cased as text: full-width
+        // letters stay full-width, and İ becomes two characters.
+        QVERIFY(!isImageFileName(QStringLiteral("x.ＪＰＧ")));
+        QVERIFY(!isImageFileName(QStringLiteral("x.gİf")));
+        QVERIFY(isImageFileName(QStringLiteral("第一页.PNG")));
     }
 };
 

@@ -33,6 +33,15 @@ private slots:
         QTest::newRow("chinese") << gbkBytes("0001.jpg :故事开始了\r\n0002.jpg\r\n")
                                  << QStringList{"0001.jpg :故事开始了", "0002.jpg"};
         QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("pairs whose second byte is ASCII")
+            << gbkBytes("a.jpg :丂亇\r\n") << QStringList{QStringLiteral("a.jpg :丂亇")};
+        QTest::newRow("euro sign, a byte of its own") << QByteArray("a.jpg :\x80\r\n") << QStringList{"a.jpg :€"};
+        // one broken sequence, the last byte of the file: every row reads
+        // as the converter reads the whole file
+        QTest::newRow("cut off at the very end")
+            << gbkBytes("a.jpg :一\r\nb.jpg :二").append('\xb9') << QStringList{"a.jpg :一", "b.jpg :二\uFFFD"};
+        QTest::newRow("lead byte before LF in a file without CR")
+            << QByteArray("a.jpg :\xb9\nb.jpg") << QStringList{"a.jpg :\uFFFD", "b.jpg"};
     }
     void readRules() {
         QFETCH(QByteArray, bytes);
@@ -43,6 +52,7 @@ private slots:
         QCOMPARE(r.rows, rows);
         // the text-level splitter follows the same rules
         QCOMPARE(script::splitRows(gbk::decode(bytes)), rows);
+        QCOMPARE(script::rowsOfBytes(bytes), rows);
     }
 
     void brokenBytesDoNotStopTheLoad() {
@@ -144,6 +154,21 @@ private slots:
                                    script::kFileName};
         QCOMPARE(script::imagesNotInRows(rows, files), QStringList({"4.jpg", "a.jpg"}));
         QCOMPARE(script::imagesNotInRows({}, {"x.PNG"}), QStringList({"x.PNG"}));
+        // names given twice, an empty name, a name only a prefix of another
+        QCOMPARE(script::imagesNotInRows({"1.jpg :a", " :b", "1.jpg :c", "12.jpg", "1.jp"},
+                                         {"1.jpg", "12.jpg", "123.jpg", "2.jpg"}),
+                 QStringList({"123.jpg", "2.jpg"}));
+    }
+
+    void newImagesAmongManyRows() {
+        // Enough names that the lookup's table fills and wraps around.
+        QStringList rows, files, expected;
+        for (int i = 0; i < 5000; ++i) {
+            if (i % 3 != 0) rows << QStringLiteral("%1.jpg :第%1页").arg(i);
+            files << QStringLiteral("%1.jpg").arg(i);
+            if (i % 3 == 0) expected << files.last();
+        }
+        QCOMPARE(script::imagesNotInRows(rows, files), expected);
     }
 };
 

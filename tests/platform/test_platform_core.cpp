@@ -6,8 +6,13 @@
 #include "support/test_files.h"
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
+#include <random>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -33,6 +38,32 @@ private slots:
         QStringList wide = {"Éb", "éa", "z", "Ä", "ä", "第2集", "第10集", "第一集"};
         sortNatural(wide);
         QCOMPARE(wide, QStringList({"z", "Ä", "ä", "éa", "Éb", "第2集", "第10集", "第一集"}));
+    }
+
+    void sortingAgreesWithTheComparison() {
+        // The sort reads each name once into a key; whatever the names, it
+        // must give the order the comparison gives.
+        QStringList names = {"a", "A", "a0", "a00", "a000", "a1", "a01", "a001", "a10", "a010",
+                             "a1b", "a1B", "a01b", "a1.jpg", "a1-2", "a1 2", "1", "01", "001", "0",
+                             "00", "", "x12345678", "x123456789", "x0123456789", "abcdefghij1",
+                             "abcdefghij2", "abcdefghiJ1", "ABCDEFGH", "abcdefgh", "abcdefgh0",
+                             "Éb", "éa", "第2集", "第10集", "第02集", "第一集", "ä", "Ä",
+                             QString(u'\uffff') + "a", QString(u'\uffff') + "b", QString(u'\ufffe'),
+                             "x/", "x.", "x:", "x@", "x[", "x`", "x{", "x~", QStringLiteral("😀1"),
+                             QStringLiteral("😀01")};
+        // digit runs longer than the key holds, differing only far along
+        const QString many(70000, u'7');
+        names << "p" + many + "1" << "p" + many + "2" << "p" + many << "p0" + many << "q" + many;
+        for (int i = 0; i < 300; ++i)
+            names << QStringLiteral("IMG_%1_%2.jpg").arg(i % 7).arg(i * 37 % 101, i % 3 + 1, 10, QLatin1Char('0'));
+        for (int round = 0; round < 5; ++round) {
+            std::shuffle(names.begin(), names.end(), std::mt19937(round));
+            QStringList expected = names;
+            std::sort(expected.begin(), expected.end(), naturalLess);
+            QStringList sorted = names;
+            sortNatural(sorted);
+            QCOMPARE(sorted, expected);
+        }
     }
 
     void listingHasOrdinaryVisibleFilesOnly() {
@@ -181,6 +212,36 @@ private slots:
         QCOMPARE(gbk::unrepresentable(emoji), QStringLiteral("😀ק"));
         // Broken sequences decode to something, never throw or stop.
         QVERIFY(!gbk::decode(QByteArray("\x81\xff\xfe", 3)).isEmpty());
+    }
+
+    void gbkDecodesEveryByteAndPairAsTheConverterDoes() {
+        auto converter = [](const QByteArray& bytes) {
+            QStringDecoder dec("GBK");
+            QString text = dec.decode(bytes);
+            text += dec.decode(QByteArrayView("\n", 1));
+            text.chop(1);
+            return text;
+        };
+        QList<QByteArray> sequences;
+        for (int b = 0; b < 256; ++b) sequences << QByteArray(1, char(b));
+        for (int lead = 0x80; lead < 256; ++lead)
+            for (int trail = 0; trail < 256; ++trail) sequences << QByteArray(1, char(lead)).append(char(trail));
+        int clean = 0;
+        for (const QByteArray& bytes : sequences) {
+            const QString expected = converter(bytes);
+            QCOMPARE(gbk::decode(bytes), expected);
+            // in context too: after a character, before a line end
+            QCOMPARE(gbk::decode("a" + bytes + "\r\n"), converter("a" + bytes + "\r\n"));
+            std::vector<char16_t> out(size_t(bytes.size()));
+            const qsizetype n = gbk::decodeClean(bytes, out.data());
+            if (n >= 0) {
+                ++clean;
+                QCOMPARE(QStringView(out.data(), n).toString(), expected);
+                QVERIFY(!expected.contains(QChar::ReplacementCharacter));
+            }
+        }
+        // the fast way covers ASCII and GBK's twenty thousand and more pairs
+        QVERIFY2(clean > 128 + 20000, qPrintable(QString::number(clean)));
     }
 
     void datesComeFromTheClock() {
