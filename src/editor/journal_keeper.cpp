@@ -6,7 +6,7 @@ JournalKeeper::JournalKeeper(RowsSource rows, QObject* parent) : QObject(parent)
     m_writer.setMaxThreadCount(1);
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDelayMs);
-    connect(&m_timer, &QTimer::timeout, this, &JournalKeeper::writeLater);
+    connect(&m_timer, &QTimer::timeout, this, &JournalKeeper::writeInBackground);
 }
 
 JournalKeeper::~JournalKeeper() {
@@ -25,7 +25,7 @@ void JournalKeeper::changed() {
     if (!m_folder.isEmpty()) m_timer.start();
 }
 
-void JournalKeeper::writeLater() {
+void JournalKeeper::writeInBackground() {
     const std::optional<QStringList> rows = m_rows();
     if (!rows || m_folder.isEmpty()) return;
     // The rows are shared, not copied: the thread serialises them.
@@ -50,7 +50,7 @@ void JournalKeeper::clear() {
 void JournalKeeper::flush() {
     if (m_timer.isActive()) {
         m_timer.stop();
-        writeLater();
+        writeInBackground();
     }
     m_writer.waitForDone();
 }

@@ -36,10 +36,13 @@ public:
     // it is on disk (tests, the end of the program).
     void flush();
 
+    // What the timer does when a change has rested: hands the rows to the
+    // writing thread and returns.
+    void writeInBackground();
+
     static constexpr int kDelayMs = 2000;
 
 private:
-    void writeLater();
 
     RowsSource m_rows;
     QString m_folder;

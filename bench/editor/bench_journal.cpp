@@ -1,0 +1,68 @@
+// The rows journal of a 10,000-page movie, through the main window: what the
+// window thread pays when a change has rested and the journal is handed to
+// its thread (the typing side), how long that thread takes to write it, and
+// the write made at once before a file operation.
+//   bench_journal [runs]
+
+#include "bench_gui.h"
+#include "bench_support.h"
+#include "editor/PicMovieWnd.h"
+#include "editor/journal_keeper.h"
+#include "model/rows_journal.h"
+#include "model/script_file.h"
+#include "platform/dialogs.h"
+#include "platform/dir_list_box.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+using namespace kinoleaf;
+using namespace kinoleaf::bench;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    constexpr int kRows = 10000;
+    QTemporaryDir tmp;
+    qputenv("XDG_STATE_HOME", tmp.filePath("state").toUtf8());
+    const QString movie = tmp.filePath("movie");
+    QDir().mkpath(movie);
+    QStringList rows;
+    for (int i = 0; i < kRows; ++i)
+        rows << QStringLiteral("%1.jpg :第%2页，主角走进了雨里，回头看了一眼。").arg(i, 6, 10, QLatin1Char('0')).arg(i + 1);
+    if (!script::write(QDir(movie).filePath(script::kFileName), rows).ok) return 1;
+
+    AnsweringDialogs dialogs;
+    setDialogs(&dialogs);
+    PicMovieWnd wnd;
+    wnd.FilePathList->setPath(movie);
+    wnd.FilePathList_Change();
+    JournalKeeper* keeper = wnd.journalKeeper();
+    std::printf("processor: %s\nrows journal of %d rows:\n", qPrintable(processorName()), kRows);
+    Figures handOver, writing, now;
+    for (int r = 0; r < runs; ++r) {
+        wnd.setRowText(r, wnd.rowText(r) + QStringLiteral("改"));
+        wnd.MarkUnsaved();
+        handOver.measure([&] { keeper->writeInBackground(); });
+        // The writing thread's own time: wall until it is on disk.
+        QElapsedTimer t;
+        t.start();
+        const double c0 = processCpuMs();
+        keeper->flush();
+        writing.wall.push_back(msSince(t));
+        writing.cpu.push_back(processCpuMs() - c0);
+        QString why;
+        now.measure([&] { keeper->writeNow(wnd.rows(), &why); });
+    }
+    std::printf("  journal file: %lld bytes\n", QFileInfo(rowsjournal::journalPath(movie)).size());
+    handOver.print("window thread, handing the journal over (what typing waits for)");
+    writing.print("writing thread, serialising and writing it (the window thread goes on)");
+    now.print("written at once, before a file operation");
+    setDialogs(nullptr);
+    return 0;
+}
