@@ -4,7 +4,10 @@
 #include "platform/qt_translations.h"
 #include "platform/session.h"
 
+#include "editor/journal_keeper.h"
+
 #include <QApplication>
+#include <QSessionManager>
 
 #include <csignal>
 #include <cstdio>
@@ -27,6 +30,18 @@ int main(int argc, char** argv) {
     kinoleaf::QtDialogs dialogs;
     kinoleaf::setDialogs(&dialogs);
     kinoleaf::PicMovieWnd window;
+    // Logging out closes the editor as its close box does, tools and
+    // questions first; Cancel anywhere keeps the session. Without leave to
+    // ask, the unsaved rows go to their journal, to be offered next time.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager& manager) {
+        if (manager.allowsInteraction()) {
+            const bool closed = !window.isVisible() || window.close();
+            manager.release();
+            if (!closed) manager.cancel();
+        } else {
+            window.journalKeeper()->flush();
+        }
+    });
     window.show();
     const int rc = app.exec();
     kinoleaf::setDialogs(nullptr);
