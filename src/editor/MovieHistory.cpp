@@ -3,7 +3,9 @@
 #include "editor/IntroTextBox.h"
 #include "editor/PageRowsView.h"
 #include "editor/PicMovieWnd.h"
+#include "editor/batch_commands.h"
 #include "editor/undo_commands.h"
+#include "platform/file_helpers.h"
 
 #include <QDateTime>
 #include <QKeyEvent>
@@ -62,6 +64,19 @@ void MovieHistory::reset() {
 void MovieHistory::record(QUndoCommand* command) {
     const Hold quiet = silence();
     m_stack.push(command);
+}
+
+void MovieHistory::replaceRowsRecorded(const QString& text, const QStringList& after,
+                                       const QList<journal::Move>& planned) {
+    const QStringList before = m_wnd->rows();
+    QList<journal::Move> made;
+    for (const journal::Move& m : planned)
+        if (plainFileExists(joinPath(m_wnd->rootFilePath, m.to))) made.append(m);
+    {
+        const Hold applying = hold();
+        m_wnd->replaceRows(after);
+    }
+    if (before != after || !made.isEmpty()) record(new RowsReplacedCommand(*m_wnd, text, before, after, made));
 }
 
 void MovieHistory::noteIntroEdit(int row, const QString& before, const QString& after) {

@@ -5,6 +5,8 @@
 // rows that nothing recorded makes the history unusable (its rows no longer
 // match), so the history is forgotten then.
 
+#include "model/operation_journal.h"
+
 #include <QObject>
 #include <QUndoStack>
 
@@ -42,6 +44,11 @@ public:
 
     // Records a change already applied; the command's first redo does nothing.
     void record(QUndoCommand* command);
+    // A tool window's change of all the rows: puts them in and records
+    // them with those of planned that were made (a planned move's target
+    // was free, so a file there now is the one moved).
+    void replaceRowsRecorded(const QString& text, const QStringList& after,
+                             const QList<journal::Move>& planned = {});
     // Typing in the intro box changed a row.
     void noteIntroEdit(int row, const QString& before, const QString& after);
 

@@ -4,10 +4,14 @@
 
 #include "editor/MovieHistory.h"
 #include "editor_fixture.h"
+#include "editor/PageListBox.h"
+#include "pages/ImgSortWnd.h"
+#include "pages/WndDelPages.h"
 #include "model/operation_journal.h"
 #include "support/test_files.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -35,6 +39,7 @@ Snapshot snapshot(const EditorFixture& f, const QString& dir) {
 }
 
 void press(EditorFixture& f, Qt::Key key, Qt::KeyboardModifiers mods) {
+    QApplication::setActiveWindow(f.wnd.get());
     f.intro()->setFocus();
     QTest::keyClick(f.intro(), key, mods);
 }
@@ -47,6 +52,24 @@ QStringList menuTexts(EditorFixture& f) {
     QStringList texts;
     for (const QAction* a : menu.actions()) texts << (a->isEnabled() ? a->text() : a->text() + "（不可用）");
     return texts;
+}
+
+template <typename Wnd>
+Wnd* toolWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<Wnd*>(w)) return found;
+    return nullptr;
+}
+
+// Pages taken out in the batch deletion window and applied.
+void deleteInBatch(EditorFixture& f, const QList<int>& rows, int imagesMoved) {
+    f.wnd->BtnDelMorePages->click();
+    WndDelPages* del = toolWindow<WndDelPages>();
+    del->ListSrc->clearSelection();
+    for (int r : rows) del->ListSrc->item(r)->setSelected(true);
+    del->BtnDelSel->click();
+    f.dialogs.expectMessage(QStringLiteral("保存完成！共删除图片：%1张！").arg(imagesMoved));
+    del->BtnOk->click();
 }
 
 } // namespace
@@ -230,6 +253,63 @@ private slots:
         f.wnd->replaceRows({"c.jpg :other"});
         QCOMPARE(f.wnd->history()->stack().count(), 0);
         QCOMPARE(menuTexts(f), QStringList({"撤销（不可用）", "重做（不可用）"}));
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void batchDeletionAndNewOrderGoBack() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"a.jpg", "b.jpg", "c.jpg"}, QStringList{"a.jpg :x", "b.jpg :y", "c.jpg :z", "a.jpg :w"});
+        f.open(dir);
+        const Snapshot loaded = snapshot(f, dir);
+        deleteInBatch(f, {0, 1, 2}, 2);  // a stays: the last row still shows it
+        Snapshot deleted = snapshot(f, dir);
+        QCOMPARE(deleted.rows, QStringList({"a.jpg :w"}));
+        QCOMPARE(deleted.deleted, QStringList({"b.jpg", "c.jpg"}));
+        undo(f);
+        QCOMPARE(snapshot(f, dir), loaded);
+        QCOMPARE(f.wnd->LabelLogMsg->text(), QStringLiteral(">o< 已撤销：批量删除 3 页"));
+        redo(f);
+        deleted.title = kUnsavedTitle;
+        QCOMPARE(snapshot(f, dir), deleted);
+        undo(f);
+
+        f.wnd->BtnImgSort->click();
+        ImgSortWnd* sort = toolWindow<ImgSortWnd>();
+        sort->ListImgSrc->item(3)->setSelected(true);
+        sort->ListImgInsert->selectRow(0);
+        sort->BtnInsert->click();
+        sort->BtnOK->click();
+        const QStringList sorted = f.rows();
+        QVERIFY(sorted != loaded.rows);
+        QCOMPARE(menuTexts(f).first(), QStringLiteral("撤销 排序"));
+        undo(f);
+        QCOMPARE(snapshot(f, dir), loaded);
+        redo(f);
+        QCOMPARE(f.rows(), sorted);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void undoneBatchDeletionRestoresWhatItCan() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"a.jpg", "b.jpg", "c.jpg"}, QStringList{"a.jpg :x", "b.jpg :y", "c.jpg :z"});
+        f.open(dir);
+        const QStringList loadedRows = f.rows();
+        deleteInBatch(f, {1, 2}, 2);
+        writeImage(dir, "c.jpg", {20, 10}, Qt::red);
+        const QByteArray newcomer = readBytes(dir + "/c.jpg");
+        f.dialogs.expectMessage();
+        undo(f);
+        const QString told = f.dialogs.shown().last().text;
+        QVERIFY2(told.contains("c.jpg") && !told.contains("b.jpg"), qPrintable(told));
+        QCOMPARE(f.rows(), loadedRows);
+        QVERIFY(QFile::exists(dir + "/b.jpg") && !QFile::exists(dir + "/delete_image/b.jpg"));
+        QCOMPARE(readBytes(dir + "/c.jpg"), newcomer);
+        QVERIFY(QFile::exists(dir + "/delete_image/c.jpg"));
+        // redo moves again only what came back
+        redo(f);
+        QCOMPARE(f.rows(), QStringList({"a.jpg :x"}));
+        QVERIFY(!QFile::exists(dir + "/b.jpg") && QFile::exists(dir + "/delete_image/b.jpg"));
+        QCOMPARE(readBytes(dir + "/c.jpg"), newcomer);
         VERIFY_DIALOGS(f.dialogs);
     }
 };
