@@ -101,6 +101,8 @@ void MovieHistory::undo() {
             return;
         }
     }
+    // The script follows the files: saved as the rows now stand.
+    if (command->savesScript()) m_wnd->SaveScript();
     m_wnd->ShowLogMessage(QStringLiteral(">o< 已撤销：") + what);
     emit stepped(m_stack.isClean());
 }
@@ -121,6 +123,8 @@ void MovieHistory::redo() {
             return;
         }
     }
+    // The script follows the files: saved as the rows now stand.
+    if (command->savesScript()) m_wnd->SaveScript();
     m_wnd->ShowLogMessage(QStringLiteral(">o< 已重做：") + what);
     emit stepped(m_stack.isClean());
 }

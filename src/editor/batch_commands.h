@@ -29,4 +29,22 @@ private:
     QList<journal::Move> m_made;
 };
 
+// Publishing: the images renamed, the script saved. Undo renames them
+// back and redo again, each followed by a save, so rows, files and script
+// agree; either runs whole or changes nothing.
+class PublishCommand : public MovieCommand {
+public:
+    PublishCommand(PicMovieWnd& wnd, const QStringList& before, const QStringList& after,
+                   const QList<journal::Move>& renames);
+    bool savesScript() const override { return true; }
+
+private:
+    void apply() override;
+    void revert() override;
+    bool renameAll(const QList<journal::Move>& renames, const QStringList& rows);
+
+    QStringList m_before, m_after;
+    QList<journal::Move> m_renames;
+};
+
 } // namespace kinoleaf

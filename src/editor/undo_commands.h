@@ -21,6 +21,8 @@ public:
     bool failed() const { return m_failed; }
     // The next run does nothing: the change is already as it should be.
     void skipNextRun() { m_skip = true; }
+    // Each run is followed by a save of the script.
+    virtual bool savesScript() const { return false; }
 
 protected:
     virtual void apply() = 0;

@@ -6,6 +6,7 @@
 #include "editor_fixture.h"
 #include "editor/PageListBox.h"
 #include "pages/ImgSortWnd.h"
+#include "pages/publish.h"
 #include "pages/WndDelPages.h"
 #include "model/operation_journal.h"
 #include "support/test_files.h"
@@ -310,6 +311,36 @@ private slots:
         QCOMPARE(f.rows(), QStringList({"a.jpg :x"}));
         QVERIFY(!QFile::exists(dir + "/b.jpg") && QFile::exists(dir + "/delete_image/b.jpg"));
         QCOMPARE(readBytes(dir + "/c.jpg"), newcomer);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void publishingIsTakenBackWithItsScript() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("w", {"a.jpg", "b.jpg"}, QStringList{"a.jpg :一", "b.jpg :二"});
+        f.open(dir);
+        const Snapshot loaded = snapshot(f, dir);
+        const QByteArray script = readBytes(dir + "/ReelsketchScript.txt");
+        f.dialogs.expectYesNo(Answer::Yes, pages::kPublishQuestion).expectMessage();
+        f.wnd->BtnExportTj->click();
+        const Snapshot published = snapshot(f, dir);
+        const QByteArray publishedScript = readBytes(dir + "/ReelsketchScript.txt");
+        QVERIFY(published.files != loaded.files);
+        undo(f);
+        QCOMPARE(snapshot(f, dir), loaded);
+        QCOMPARE(readBytes(dir + "/ReelsketchScript.txt"), script);
+        QVERIFY(!f.wnd->editedThisMovie);
+        redo(f);
+        QCOMPARE(snapshot(f, dir), published);
+        QCOMPARE(readBytes(dir + "/ReelsketchScript.txt"), publishedScript);
+
+        // a file under an old name: nothing renamed back, the step stays done
+        writeBytes(dir, "a.jpg", "newcomer");
+        f.dialogs.expectMessage();
+        undo(f);
+        QVERIFY(f.dialogs.shown().last().text.contains("a.jpg"));
+        QCOMPARE(f.rows(), published.rows);
+        QCOMPARE(readBytes(dir + "/ReelsketchScript.txt"), publishedScript);
+        QCOMPARE(menuTexts(f).first(), QStringLiteral("撤销 发布"));
         VERIFY_DIALOGS(f.dialogs);
     }
 };
