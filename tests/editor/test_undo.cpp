@@ -7,6 +7,8 @@
 #include "editor/PageListBox.h"
 #include "pages/ImgSortWnd.h"
 #include "pages/publish.h"
+#include "selection/SmartCutResultWnd.h"
+#include "selection/SmartCutWnd.h"
 #include "pages/WndDelPages.h"
 #include "model/operation_journal.h"
 #include "support/test_files.h"
@@ -287,6 +289,25 @@ private slots:
         QCOMPARE(snapshot(f, dir), loaded);
         redo(f);
         QCOMPARE(f.rows(), sorted);
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void aSelectionSavedInPlaceGoesBack() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"a.jpg", "b.jpg", "c.jpg"}, QStringList{"a.jpg :x", "b.jpg :y", "c.jpg :z"});
+        f.open(dir);
+        const Snapshot loaded = snapshot(f, dir);
+        SmartCutWnd selection(f.wnd.get());
+        selection.showCentred();
+        SmartCutResultWnd* result = selection.resultWnd();
+        result->clearRows();
+        result->showResult({"b.jpg :y"});
+        f.dialogs.expectMessage();
+        result->BtnSaveDel->click();
+        QCOMPARE(snapshot(f, dir).deleted, QStringList({"a.jpg", "c.jpg"}));
+        undo(f);
+        QCOMPARE(snapshot(f, dir), loaded);
+        QCOMPARE(f.wnd->LabelLogMsg->text(), QStringLiteral(">o< 已撤销：保存筛选结果"));
         VERIFY_DIALOGS(f.dialogs);
     }
 
