@@ -2,6 +2,7 @@
 
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
+#include "editor/MovieHistory.h"
 #include "editor/PageRowsView.h"
 #include "editor/ToolWnd.h"
 #include "editor/journal_keeper.h"
@@ -55,6 +56,17 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
     buildControls();
     m_loading = new LoadingWnd(this);
     keepJournal();
+    m_history = new MovieHistory(this);
+    connect(m_history, &MovieHistory::stepped, this, [this](bool clean) {
+        if (clean) {
+            // Back at the rows last saved or loaded.
+            editedThisMovie = false;
+            setWindowTitle(m_baseTitle);
+        } else {
+            MarkUnsaved();
+        }
+        keepJournalOfRows();
+    });
     qApp->installEventFilter(this);
     Form_Load();
 }
@@ -75,6 +87,7 @@ PicMovieWnd::~PicMovieWnd() {
                                                            TxtMovieIntro, PicMovieImg, FilePathList,
                                                            DriveSelect})
         disconnect(sender, nullptr, this, nullptr);
+    disconnect(ListMoviePics->model(), nullptr, m_history, nullptr);
 }
 
 QString PicMovieWnd::GetImageNameWithRowStr(const QString& rowStr) { return imageNameOfRow(rowStr); }
@@ -323,6 +336,7 @@ void PicMovieWnd::markSaved() {
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
     m_journal->clear();
+    m_history->setClean();
 }
 
 // ---------------------------------------------------------------- drives and folders
@@ -404,6 +418,7 @@ void PicMovieWnd::FilePathList_Change() {
     editedThisMovie = false;
     setWindowTitle(m_baseTitle);
     m_journal->setMovie(rootFilePath);
+    m_history->reset();  // before the rows a killed editor left come back: those are unsaved
     offerJournalRows();
     // Ready to type and to page with Shift+arrows at once.
     if (rowCount() > 0) TxtMovieIntro->setFocus();
@@ -454,6 +469,8 @@ QString PicMovieWnd::imagePathOfRow(int row) const {
 }
 
 void PicMovieWnd::ListMoviePics_Click() {
+    // Showing a page tidies its row at most: nothing to take back.
+    const MovieHistory::Hold showing = m_history->silence();
     m_pendingPage.reset();
     ReadCurrentRow();
     const QString path = joinPath(rootFilePath, m_currentImageName);
@@ -501,6 +518,7 @@ void PicMovieWnd::onPictureFailed(const QString& path, const QString& reason) {
         return;
     }
     if (before && before->row == selectedRow() && TxtMovieIntro->text() == before->introShown) {
+        const MovieHistory::Hold showing = m_history->silence();
         setRowText(before->row, before->rowText);
         {
             const QSignalBlocker quiet(TxtMovieIntro);
@@ -542,7 +560,14 @@ void PicMovieWnd::TxtMovieIntro_Change() {
             TxtMovieIntro->setText(TxtMovieIntro->text().replace(u'\n', u' '), TxtMovieIntro->caret());
     }
     const int row = selectedRow();
-    if (rowCount() > 0 && row >= 0) setRowText(row, m_currentImageName + kRowSeparator + TxtMovieIntro->text());
+    if (rowCount() > 0 && row >= 0) {
+        const QString before = rowText(row);
+        {
+            const MovieHistory::Hold typing = m_history->hold();
+            setRowText(row, m_currentImageName + kRowSeparator + TxtMovieIntro->text());
+        }
+        if (rowText(row) != before) m_history->noteIntroEdit(row, before, rowText(row));
+    }
 }
 
 void PicMovieWnd::BtnPrePage_Click() {
@@ -578,6 +603,7 @@ bool PicMovieWnd::eventFilter(QObject* watched, QEvent* event) {
         const bool firstDelivery = focused ? w == focused : w == this;
         if (firstDelivery && w->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (m_history->handleKey(key)) return true;
             const bool paged = Form_KeyDown(key->key(), key->modifiers() & ~Qt::KeypadModifier, focused);
             // The focused control still gets the key, except the intro box
             // after a page change: Shift+arrow would select a character of

@@ -30,6 +30,7 @@ class IntroTextBox;
 class JournalKeeper;
 class LoadingWnd;
 class PageRowsView;
+class MovieHistory;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -86,6 +87,8 @@ public:
     QString baseTitle() const { return m_baseTitle; }
     LoadingWnd* loadingWnd() const { return m_loading; }
     JournalKeeper* journalKeeper() const { return m_journal; }
+    // Undo and redo of the page changes made in this window.
+    MovieHistory* history() const { return m_history; }
 
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
@@ -212,6 +215,7 @@ private:
     std::optional<PageBefore> m_pendingPage;
     LoadingWnd* m_loading;
     JournalKeeper* m_journal = nullptr;
+    MovieHistory* m_history = nullptr;
     ExImgWnd* m_exImg = nullptr;
     WndDelPages* m_delPages = nullptr;
     ImgSortWnd* m_imgSort = nullptr;

@@ -1,5 +1,6 @@
 #include "pages/ImgSortWnd.h"
 
+#include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/group_move.h"
@@ -189,7 +190,7 @@ void ImgSortWnd::BtnInsert_Click() {
 }
 
 void ImgSortWnd::ApplyOrder() {
-    m_wnd->replaceRows(rows());
+    m_wnd->history()->replaceRowsRecorded(QStringLiteral("排序"), rows());
     m_wnd->editedThisMovie = true;  // the title stays as it is
 }
 

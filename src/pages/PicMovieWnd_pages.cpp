@@ -1,7 +1,10 @@
 // The main window's page operations: insert, delete, replace, move. Each
-// asks the row logic what to do and applies it through the row operations.
+// asks the row logic what to do, applies it through the row operations and
+// records it for undo.
 
 #include "editor/IntroTextBox.h"
+#include "editor/MovieHistory.h"
+#include "editor/undo_commands.h"
 #include "editor/PicMovieWnd.h"
 #include "model/page_row.h"
 #include "pages/ExImgWnd.h"
@@ -15,45 +18,38 @@ namespace kinoleaf {
 
 namespace {
 
-// Applies an edit; false when there was none.
+// Applies an edit and records it for undo; false when there was none, or
+// the folder took no journal for it.
 bool apply(PicMovieWnd& wnd, const pages::RowEdit& edit) {
-    switch (edit.kind) {
-    case pages::RowEdit::None:
-        return false;
-    case pages::RowEdit::Insert:
-        wnd.insertRow(edit.row, edit.text);
-        break;
-    case pages::RowEdit::Remove: {
-        const pages::DeletionPlan plan =
-            pages::planDeletion(wnd.rootFilePath, edit.deleteImage.isEmpty() ? QStringList() : QStringList{edit.deleteImage});
-        if (plan.moves.isEmpty()) {
-            wnd.removeRow(edit.row);  // no file moves: nothing to journal
+    const int before = wnd.selectedRow();
+    QUndoCommand* command = nullptr;
+    {
+        const MovieHistory::Hold applying = wnd.history()->hold();
+        switch (edit.kind) {
+        case pages::RowEdit::None:
+            return false;
+        case pages::RowEdit::Insert:
+            wnd.insertRow(edit.row, edit.text);
+            command = new InsertPageCommand(wnd, edit.row, edit.text, before);
+            break;
+        case pages::RowEdit::Remove: {
+            const QString text = wnd.rowText(edit.row);
+            const std::optional<QString> movedTo = removePageMovingImage(wnd, edit.row, edit.deleteImage);
+            if (!movedTo) return false;
+            command = new DeletePageCommand(wnd, edit.row, text, edit.deleteImage, *movedTo, before, edit.select);
             break;
         }
-        QStringList after = wnd.rows();
-        after.removeAt(edit.row);
-        std::optional<journal::Operation> operation =
-            wnd.beginFileOperation({QStringLiteral("删除此页"), wnd.rows(), after, plan.moves});
-        if (!operation) return false;
-        QString why;
-        if (!operation->move(0, &why)) {
-            // The page goes all the same; the user learns the image stayed.
-            dialogs().message(QStringLiteral("图片 %1 没能移到 %2 文件夹，还在原处：%3")
-                                  .arg(edit.deleteImage, pages::kDeletedImagesFolder, why),
-                              MsgIcon::Exclamation);
+        case pages::RowEdit::Swap: {
+            const QString upper = wnd.rowText(edit.row);
+            wnd.setRowText(edit.row, wnd.rowText(edit.row + 1));
+            wnd.setRowText(edit.row + 1, upper);
+            command = new SwapPagesCommand(wnd, edit.row, before, edit.select, edit.select < before);
+            break;
         }
-        wnd.removeRow(edit.row);
-        operation->complete();
-        break;
+        }
+        wnd.setSelectedRow(edit.select);
     }
-    case pages::RowEdit::Swap: {
-        const QString upper = wnd.rowText(edit.row);
-        wnd.setRowText(edit.row, wnd.rowText(edit.row + 1));
-        wnd.setRowText(edit.row + 1, upper);
-        break;
-    }
-    }
-    wnd.setSelectedRow(edit.select);
+    wnd.history()->record(command);
     return true;
 }
 
@@ -94,8 +90,11 @@ bool PicMovieWnd::DeleteOneImage(const QString& name, QString* why) {
 void PicMovieWnd::ExNowImageWithImageNamed(const QString& name) {
     const int row = selectedRow();
     if (row < 0) return;
+    const QString before = rowText(row);
+    const MovieHistory::Hold applying = m_history->hold();
     m_pendingPage.reset();  // the page stays, with its new image, whatever its old one does
     setRowText(row, makeRow(name, TxtMovieIntro->text()));
+    if (rowText(row) != before) m_history->record(new ReplaceImageCommand(*this, row, before, rowText(row)));
     // Later edits of the intro keep the new image in the row.
     m_currentImageName = name;
     const QString path = joinPath(rootFilePath, name);

@@ -1,6 +1,8 @@
 // The main window's validation and publishing.
 
 #include "editor/LoadingWnd.h"
+#include "editor/MovieHistory.h"
+#include "editor/batch_commands.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/publish.h"
 #include "platform/dialogs.h"
@@ -60,7 +62,13 @@ PicMovieWnd::Published PicMovieWnd::ValidateAndPublish() {
     }
     const bool wasEdited = editedThisMovie;
     const int wasSelected = selectedRow();
-    replaceRows(result.rows);
+    {
+        const MovieHistory::Hold applying = m_history->hold();
+        replaceRows(result.rows);
+    }
+    // Recorded before the save, which makes these rows the saved ones. A
+    // save that fails takes the renames back: the history goes with them.
+    m_history->record(new PublishCommand(*this, before, result.rows, plan.moves));
     // The images carry their new names now: should the save that follows
     // not happen, leaving the folder must still ask.
     MarkUnsaved();

@@ -1,6 +1,7 @@
 #include "pages/WndDelPages.h"
 
 #include "editor/LoadingWnd.h"
+#include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/batch_delete.h"
@@ -143,7 +144,8 @@ bool WndDelPages::ApplyDeletion() {
             ++next;
         }
     }
-    m_wnd->replaceRows(remaining);
+    m_wnd->history()->replaceRowsRecorded(QStringLiteral("批量删除 %1 页").arg(total - remaining.size()), remaining,
+                                          plan.moves);
     m_wnd->editedThisMovie = true;  // the title stays as it is
     operation->complete();
     loading->Finish();

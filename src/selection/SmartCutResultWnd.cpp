@@ -2,6 +2,7 @@
 
 #include "editor/FolderPickerWnd.h"
 #include "editor/LoadingWnd.h"
+#include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
 #include "pages/batch_delete.h"
@@ -153,7 +154,7 @@ void SmartCutResultWnd::BtnSaveDel_Click() {
             ++next;
         }
     }
-    m_wnd->replaceRows(kept);
+    m_wnd->history()->replaceRowsRecorded(QStringLiteral("保存筛选结果"), kept, plan.moves);
     operation->complete();
     // The images are gone from the folder and the rows from the list: a
     // close without saving would leave a script that still names them.
