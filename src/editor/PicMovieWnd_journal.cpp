@@ -33,13 +33,9 @@ void PicMovieWnd::keepJournal() {
 
 std::optional<journal::Operation> PicMovieWnd::beginFileOperation(const journal::Plan& plan) {
     QString why;
-    // The rows the operation leaves are on disk before any file moves, so
-    // a kill at any point keeps them.
-    if (!m_journal->writeNow(plan.rowsAfter, &why)) {
-        dialogs().message(QStringLiteral("没能写下未保存的修改（%1），%2没有进行，什么也没有改动。").arg(why, plan.operation),
-                          MsgIcon::Exclamation);
-        return std::nullopt;
-    }
+    // The plan goes first: rows that name the files as the operation leaves
+    // them are kept only once a plan exists to finish or undo, or a kill
+    // between the two would offer rows naming files never moved.
     std::optional<journal::Operation> operation = journal::Operation::begin(rootFilePath, plan, &why);
     if (!operation) {
         dialogs().message(
@@ -47,6 +43,14 @@ std::optional<journal::Operation> PicMovieWnd::beginFileOperation(const journal:
             MsgIcon::Exclamation);
         // The rows stay as they are, and so must their journal.
         keepJournalOfRows();
+        return std::nullopt;
+    }
+    // The rows the operation leaves are on disk before any file moves, so
+    // a kill at any point keeps them.
+    if (!m_journal->writeNow(plan.rowsAfter, &why)) {
+        dialogs().message(QStringLiteral("没能写下未保存的修改（%1），%2没有进行，什么也没有改动。").arg(why, plan.operation),
+                          MsgIcon::Exclamation);
+        return std::nullopt;  // the plan, dropped unstarted, goes with it
     }
     return operation;
 }
