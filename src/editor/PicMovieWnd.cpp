@@ -62,10 +62,12 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
             // Back at the rows last saved or loaded.
             editedThisMovie = false;
             setWindowTitle(m_baseTitle);
+            m_journal->clear();
         } else {
+            // The row change has set the journal going, off this thread;
+            // a step that moves files wrote it before they moved.
             MarkUnsaved();
         }
-        keepJournalOfRows();
     });
     qApp->installEventFilter(this);
     Form_Load();
