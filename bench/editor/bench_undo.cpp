@@ -39,11 +39,7 @@ int main(int argc, char** argv) {
     QTemporaryDir tmp;
     qputenv("XDG_STATE_HOME", tmp.filePath("state").toUtf8());
     const QString movie = tmp.filePath("movie");
-    QDir().mkpath(movie);
-    QStringList rows;
-    for (int i = 0; i < kRows; ++i)
-        rows << QStringLiteral("%1.jpg :第%2页，主角走进了雨里，回头看了一眼。").arg(i, 6, 10, QLatin1Char('0')).arg(i + 1);
-    if (!script::write(QDir(movie).filePath(script::kFileName), rows).ok) return 1;
+    if (!writeScriptOnlyMovie(movie, kRows)) return 1;
 
     AnsweringDialogs dialogs;  // the pages have no pictures: their boxes are answered
     setDialogs(&dialogs);

@@ -3,7 +3,10 @@
 // and figures of one piece of work on the window thread.
 
 #include "bench_support.h"
+#include "model/script_file.h"
 #include "platform/dialogs.h"
+
+#include <QDir>
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -47,5 +50,15 @@ struct Figures {
                     qPrintable(figures(wall, 2)));
     }
 };
+
+// A movie of count rows with intros of a typical length and no pictures,
+// its script written in folder; false when it could not be written.
+inline bool writeScriptOnlyMovie(const QString& folder, int count) {
+    QDir().mkpath(folder);
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows << QStringLiteral("%1.jpg :第%2页，主角走进了雨里，回头看了一眼。").arg(i, 6, 10, QLatin1Char('0')).arg(i + 1);
+    return script::write(QDir(folder).filePath(script::kFileName), rows).ok;
+}
 
 } // namespace kinoleaf::bench

@@ -6,7 +6,9 @@
 #include <QWidget>
 
 #include "model/operation_journal.h"
+#include "pages/deleted_images.h"
 
+#include <functional>
 #include <optional>
 
 class QFrame;
@@ -71,6 +73,13 @@ public:
     // the rows journal) before anything moves; nullopt, after telling the
     // user why, when the folder takes no journal: then nothing changes.
     std::optional<journal::Operation> beginFileOperation(const journal::Plan& plan);
+    // Leaves only the rows after: the images no remaining row shows go into
+    // "delete_image" as one journaled operation and one undo step (undoText).
+    // perRow(p, total) runs for each row of the list before, as it is
+    // reached. False, after telling why, when the folder refused: nothing
+    // changed. report gets what moved and what did not.
+    bool removePagesKeeping(const QString& operation, const QString& undoText, const QStringList& after,
+                            const std::function<void(int row, int total)>& perRow, pages::DeletionReport& report);
 
     // --- page operations other windows use ---
     // Moves an image of the loaded folder into its "delete_image" folder,

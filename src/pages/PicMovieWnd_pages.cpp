@@ -8,6 +8,7 @@
 #include "editor/PicMovieWnd.h"
 #include "model/page_row.h"
 #include "pages/ExImgWnd.h"
+#include "pages/batch_delete.h"
 #include "pages/deleted_images.h"
 #include "pages/page_rows.h"
 #include "platform/aic_alpha_image.h"
@@ -108,6 +109,32 @@ void PicMovieWnd::ExNowImageWithImageNamed(const QString& name) {
         TxtMovieIntro->setEnabled(true);
     }
     MarkUnsaved();
+}
+
+bool PicMovieWnd::removePagesKeeping(const QString& operation, const QString& undoText, const QStringList& after,
+                                     const std::function<void(int, int)>& perRow, pages::DeletionReport& report) {
+    const QStringList before = rows();
+    const int total = int(before.size());
+    // Hashed lookups, names compared exactly; one entry a row, so an image
+    // already missing still counts.
+    const QList<int> going = pages::rowsWhoseImageGoes(before, after);
+    QStringList names;
+    for (int p : going) names.append(GetImageNameWithRowStr(before[p]));
+    const pages::DeletionPlan plan = pages::planDeletion(rootFilePath, names);
+    std::optional<journal::Operation> journaled = beginFileOperation({operation, before, after, plan.moves});
+    if (!journaled) return false;
+    pages::DeletionRun run(plan, *journaled, report);
+    qsizetype next = 0;
+    for (int p = 0; p < total; ++p) {
+        perRow(p, total);
+        if (next < going.size() && going[next] == p) {
+            run.deleteImage(GetImageNameWithRowStr(before[p]));
+            ++next;
+        }
+    }
+    m_history->replaceRowsRecorded(undoText, after, plan.moves);
+    journaled->complete();
+    return true;
 }
 
 ExImgWnd* PicMovieWnd::exImgWnd() {

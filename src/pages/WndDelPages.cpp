@@ -119,35 +119,21 @@ bool WndDelPages::ApplyDeletion() {
     const QStringList remaining = rows();
     loading->Prepare(QStringLiteral("删除中..."), QStringLiteral("0%"),
                      QStringLiteral("保存删除结果中，总计：%1张").arg(remaining.size()));
-    const QStringList mainRows = m_wnd->rows();
-    const int total = int(mainRows.size());
-    const QList<int> going = pages::rowsWhoseImageGoes(mainRows, remaining);
-    QStringList names;
-    for (int p : going) names.append(PicMovieWnd::GetImageNameWithRowStr(mainRows[p]));
-    const pages::DeletionPlan plan = pages::planDeletion(m_wnd->rootFilePath, names);
-    std::optional<journal::Operation> operation =
-        m_wnd->beginFileOperation({QStringLiteral("批量删除"), mainRows, remaining, plan.moves});
-    if (!operation) {
+    const int total = m_wnd->rowCount();
+    pages::DeletionReport report;
+    const auto progress = [&](int p, int count) {
+        loading->Advance(p, count);
+        emit rowExamined(p);
+    };
+    if (!m_wnd->removePagesKeeping(QStringLiteral("批量删除"),
+                                   QStringLiteral("批量删除 %1 页").arg(total - remaining.size()), remaining, progress,
+                                   report)) {
         // Nothing changed; the window stays as the user left it.
         loading->close();
         setEnabled(true);
         return false;
     }
-    pages::DeletionReport report;
-    pages::DeletionRun run(plan, *operation, report);
-    qsizetype next = 0;
-    for (int p = 0; p < total; ++p) {
-        loading->Advance(p, total);
-        emit rowExamined(p);
-        if (next < going.size() && going[next] == p) {
-            run.deleteImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[p]));
-            ++next;
-        }
-    }
-    m_wnd->history()->replaceRowsRecorded(QStringLiteral("批量删除 %1 页").arg(total - remaining.size()), remaining,
-                                          plan.moves);
     m_wnd->editedThisMovie = true;  // the title stays as it is
-    operation->complete();
     loading->Finish();
     dialogs().message(report.message(), report.notMoved().isEmpty() ? MsgIcon::None : MsgIcon::Exclamation);
     listChanged = false;

@@ -5,7 +5,6 @@
 #include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
-#include "pages/batch_delete.h"
 #include "pages/deleted_images.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
@@ -129,33 +128,13 @@ void SmartCutResultWnd::BtnSaveDel_Click() {
     LoadingWnd* loading = m_wnd->loadingWnd();
     loading->Prepare(QStringLiteral("保存中..."), QStringLiteral("0%"),
                      QStringLiteral("保存筛选结果中，总计：%1张").arg(kept.size()));
-    const QStringList mainRows = m_wnd->rows();
-    const int total = int(mainRows.size());
-    // Hashed lookups, names compared exactly; one entry a row, so an image
-    // already missing still counts.
-    const QList<int> going = pages::rowsWhoseImageGoes(mainRows, kept);
-    QStringList names;
-    for (int i : going) names.append(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
-    const pages::DeletionPlan plan = pages::planDeletion(m_wnd->rootFilePath, names);
-    std::optional<journal::Operation> operation =
-        m_wnd->beginFileOperation({QStringLiteral("保存筛选结果"), mainRows, kept, plan.moves});
-    if (!operation) {
+    pages::DeletionReport report;
+    if (!m_wnd->removePagesKeeping(QStringLiteral("保存筛选结果"), QStringLiteral("保存筛选结果"), kept,
+                                   [loading](int i, int total) { loading->Advance(i, total); }, report)) {
         loading->close();
         setEnabled(true);
         return;
     }
-    pages::DeletionReport report;
-    pages::DeletionRun run(plan, *operation, report);
-    qsizetype next = 0;
-    for (int i = 0; i < total; ++i) {
-        loading->Advance(i, total);
-        if (next < going.size() && going[next] == i) {
-            run.deleteImage(PicMovieWnd::GetImageNameWithRowStr(mainRows[i]));
-            ++next;
-        }
-    }
-    m_wnd->history()->replaceRowsRecorded(QStringLiteral("保存筛选结果"), kept, plan.moves);
-    operation->complete();
     // The images are gone from the folder and the rows from the list: a
     // close without saving would leave a script that still names them.
     m_wnd->editedThisMovie = true;

@@ -17,7 +17,7 @@ namespace {
 const QString kAsk = QStringLiteral("是否保存顺序更改？");
 
 // "B D" stands for the rows "b.jpg :B", "d.jpg :D".
-QStringList pages(const QString& letters) {
+QStringList pageRows(const QString& letters) {
     QStringList out;
     for (const QString& l : letters.split(u' ')) out.append(l.toLower() + ".jpg :" + l);
     return out;
@@ -27,7 +27,7 @@ struct SortFixture : EditorFixture {
     ImgSortWnd* sort = nullptr;
 
     SortFixture() {
-        open(makeMovie("m", {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}, pages("A B C D E")));
+        open(makeMovie("m", {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"}, pageRows("A B C D E")));
         reopen();
     }
     void reopen() {
@@ -66,21 +66,21 @@ private slots:
         QVERIFY(f.sort->ListImgSrc->currentRow() == 0 && !f.sort->ListImgSrc->selectionModel()->hasSelection());
 
         f.move({1, 3}, 0);
-        QVERIFY(f.leftIs(pages("A B D C E")) && f.sort->changed());
+        QVERIFY(f.leftIs(pageRows("A B D C E")) && f.sort->changed());
         // the first moved page is shown on the left, unselected; A stays chosen
         QVERIFY(!f.sort->ListImgSrc->selectionModel()->hasSelection());
         QCOMPARE(f.sort->IntroSrcShow->toPlainText(), QStringLiteral("B"));
-        QVERIFY(f.sort->ListImgInsert->item(0)->isSelected() && f.rows() == pages("A B C D E"));
+        QVERIFY(f.sort->ListImgInsert->item(0)->isSelected() && f.rows() == pageRows("A B C D E"));
 
         f.dialogs.expectMessage(QStringLiteral("插入位置非法！你不能在左右列表选中同一个元素>_<!"));
         f.move({0, 3}, 3);
         f.dialogs.expectMessage(QStringLiteral("请先在右侧列表中选择插入位置"));
         f.move({4}, -1);
         f.move({}, 2);  // nothing selected: no change, the left list's current row reset
-        QVERIFY(f.sort->ListImgSrc->currentRow() == 3 && f.leftIs(pages("A B D C E")));
+        QVERIFY(f.sort->ListImgSrc->currentRow() == 3 && f.leftIs(pageRows("A B D C E")));
 
         f.sort->BtnOK->click();  // no question
-        QCOMPARE(f.rows(), pages("A B D C E"));
+        QCOMPARE(f.rows(), pageRows("A B D C E"));
         QVERIFY(f.wnd->editedThisMovie && f.wnd->windowTitle() == kBase && f.wnd->selectedRow() == -1);
         QVERIFY(!f.sort->isVisible() && f.wnd->isEnabled());
         VERIFY_DIALOGS(f.dialogs);
@@ -91,10 +91,10 @@ private slots:
         f.move({0, 1}, 3);
         f.dialogs.expectYesNoCancel(Answer::Cancel, kAsk);
         f.sort->BtnCancel->click();
-        QVERIFY(f.sort->isVisible() && !f.wnd->isEnabled() && f.leftIs(pages("C D A B E")));
+        QVERIFY(f.sort->isVisible() && !f.wnd->isEnabled() && f.leftIs(pageRows("C D A B E")));
         f.dialogs.expectYesNoCancel(Answer::No, kAsk);
         QTest::keyClick(f.sort->ListImgSrc, Qt::Key_Escape);
-        QVERIFY(!f.sort->isVisible() && f.wnd->isEnabled() && f.rows() == pages("A B C D E"));
+        QVERIFY(!f.sort->isVisible() && f.wnd->isEnabled() && f.rows() == pageRows("A B C D E"));
         f.reopen();  // the flag starts cleared: no question without a move
         f.sort->close();
         f.reopen();
@@ -102,7 +102,7 @@ private slots:
         f.dialogs.expectYesNoCancel(Answer::Yes, kAsk);
         f.sort->close();
         QVERIFY(!f.sort->isVisible() && f.wnd->isEnabled() && f.wnd->editedThisMovie);
-        QCOMPARE(f.rows(), pages("A E B C D"));
+        QCOMPARE(f.rows(), pageRows("A E B C D"));
         VERIFY_DIALOGS(f.dialogs);
     }
 };
