@@ -63,7 +63,14 @@ void MovieHistory::reset() {
 
 void MovieHistory::record(QUndoCommand* command) {
     const Hold quiet = silence();
+    const bool clean = m_stack.isClean();
     m_stack.push(command);
+    keepCleanAcross(command, clean);
+}
+
+void MovieHistory::keepCleanAcross(const QUndoCommand* command, bool wasClean) {
+    // The rows are those they were: saved if they were saved.
+    if (wasClean && !static_cast<const MovieCommand*>(command)->changesRows()) m_stack.setClean();
 }
 
 void MovieHistory::replaceRowsRecorded(const QString& text, const QStringList& after,
@@ -91,9 +98,11 @@ void MovieHistory::undo() {
     }
     const QString what = m_stack.undoText();
     auto* command = static_cast<MovieCommand*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)));
+    const bool clean = m_stack.isClean();
     {
         const Hold quiet = silence();
         m_stack.undo();
+        keepCleanAcross(command, clean);
         if (command->failed()) {
             // Nothing changed: the step stays done.
             command->skipNextRun();
@@ -114,9 +123,11 @@ void MovieHistory::redo() {
     }
     const QString what = m_stack.redoText();
     auto* command = static_cast<MovieCommand*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())));
+    const bool clean = m_stack.isClean();
     {
         const Hold quiet = silence();
         m_stack.redo();
+        keepCleanAcross(command, clean);
         if (command->failed()) {
             command->skipNextRun();
             m_stack.undo();

@@ -75,6 +75,7 @@ signals:
 private:
     void rowsChanged();
     void forget();
+    void keepCleanAcross(const QUndoCommand* command, bool wasClean);
 
     PicMovieWnd* m_wnd;
     QUndoStack m_stack;

@@ -2,8 +2,10 @@
 
 #include "editor/FolderPickerWnd.h"
 #include "editor/LoadingWnd.h"
+#include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
+#include "editor/copy_commands.h"
 #include "editor/episode.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
@@ -115,9 +117,22 @@ void WndMovieCutVol::GenerateEpisode(FolderPickerWnd& picker, const QString& tar
     picker.setEnabled(false);
     LoadingWnd* loading = m_wnd->loadingWnd();
     loading->Prepare(QStringLiteral("存储中..."), QStringLiteral("0%"), QStringLiteral("剧集生成中，请稍候..."));
-    const episode::Result result = episode::generate(selectedRows(), m_folder, target,
+    const QStringList rows = selectedRows();
+    const episode::Result result = episode::generate(rows, m_folder, target,
                                                      [loading](int done, int total) { loading->Advance(done, total); });
     loading->Finish();
+    if (!result.written.isEmpty()) {
+        // Taken back, it removes what it wrote; done again, it copies again.
+        const QString movie = m_folder;
+        m_wnd->history()->record(new FolderCopyCommand(
+            *m_wnd, QStringLiteral("生成剧集（%1 页）").arg(result.pages), result.written, [rows, movie, target] {
+                const episode::Result again = episode::generate(rows, movie, target);
+                QStringList failed;
+                for (const episode::Failure& f : again.failed) failed.append(f.imageName + u'：' + f.reason);
+                if (!again.scriptWritten) failed.append(QStringLiteral("脚本：") + again.scriptError);
+                return FolderCopyCommand::Outcome{again.written, failed, again.syncError};
+            }));
+    }
     if (result.scriptWritten && result.syncError.isEmpty()) {
         dialogs().message(QStringLiteral("剧集生成完成！共计：%1 张").arg(result.pages));
     } else if (result.scriptWritten) {

@@ -6,6 +6,7 @@
 #include "platform/file_helpers.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace kinoleaf::episode {
 
@@ -14,23 +15,37 @@ Result generate(const QStringList& rows, const QString& movieFolder, const QStri
     Result result;
     result.pages = int(rows.size());
     QStringList written, copied;
+    QHash<QString, bool> before;  // copied image → a file of its name was there
     written.reserve(rows.size());
     for (int j = 0; j < result.pages; ++j) {
         if (progress) progress(j, result.pages);
         const QString name = imageNameOfRow(rows[j]);
         if (name.isEmpty()) continue;
+        written.append(rows[j]);
+        if (before.contains(name)) continue;  // a picture two pages show is copied once
         QString why;
+        const QString target = joinPath(targetFolder, name);
+        bool replaced = false;
         if (!isPlainFileName(name)) {
             why = QStringLiteral("文件名或参数无效");
         } else {
-            copyFileReplacing(joinPath(movieFolder, name), joinPath(targetFolder, name), &why);
+            replaced = plainFileExists(target);
+            copyFileReplacing(joinPath(movieFolder, name), target, &why);
         }
-        if (why.isEmpty()) copied.append(name);
-        else result.failed.append({name, why});
-        written.append(rows[j]);
+        if (why.isEmpty()) {
+            before.insert(name, replaced);
+            copied.append(name);
+        } else {
+            result.failed.append({name, why});
+        }
     }
     // Whole or not at all, as the movie's own script is saved.
-    const script::WriteResult saved = script::write(joinPath(targetFolder, script::kFileName), written);
+    const QString scriptPath = joinPath(targetFolder, script::kFileName);
+    const bool scriptReplaced = plainFileExists(scriptPath);
+    const script::WriteResult saved = script::write(scriptPath, written);
+    for (const QString& name : std::as_const(copied))
+        result.written.append(writtenFile(joinPath(targetFolder, name), before.value(name)));
+    if (saved.ok) result.written.append(writtenFile(scriptPath, scriptReplaced));
     result.scriptWritten = saved.ok;
     result.scriptError = saved.error;
     // The copies were not synced one by one; a failed save of the script

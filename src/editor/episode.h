@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/file_helpers.h"
+
 #include <functional>
 
 namespace kinoleaf::episode {
@@ -20,6 +22,7 @@ struct Result {
     int pages = 0;           // the rows given, pages without an image name included
     QList<Failure> failed;   // images that could not be copied
     QString syncError;       // why what was written could not be put on disk
+    QList<WrittenFile> written;  // the copies and the script, as written
 };
 
 // Copies each row's image from the movie folder into the target folder,

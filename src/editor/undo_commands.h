@@ -23,6 +23,9 @@ public:
     void skipNextRun() { m_skip = true; }
     // Each run is followed by a save of the script.
     virtual bool savesScript() const { return false; }
+    // False for a step whose files lie outside the movie: the rows, and so
+    // whether they are saved, stay as they were.
+    virtual bool changesRows() const { return true; }
 
 protected:
     virtual void apply() = 0;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <QRandomGenerator>
@@ -421,6 +422,17 @@ bool moveFileNoReplace(const QString& from, const QString& to, QString* error) {
 } // namespace kinoleaf
 
 namespace kinoleaf {
+
+WrittenFile writtenFile(const QString& path, bool replaced) {
+    const QFileInfo info(path);
+    return {path, info.size(), info.lastModified().toMSecsSinceEpoch(), replaced};
+}
+
+bool unchangedSince(const WrittenFile& file) {
+    const QFileInfo info(file.path);
+    return info.isFile() && !info.isSymLink() && info.size() == file.size &&
+           info.lastModified().toMSecsSinceEpoch() == file.modifiedMs;
+}
 
 PartFile::~PartFile() {
     if (!m_file.fileName().isEmpty()) {

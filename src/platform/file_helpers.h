@@ -73,6 +73,17 @@ using DiskSync = std::function<bool(const QString& folder, const QStringList& na
 // Lets tests see when the sync happens and make it fail.
 void setDiskSync(DiskSync sync);
 
+// A file a copy wrote, as the copy left it: taking the copy back removes it
+// only while it is still so, never a file the user changed or had before.
+struct WrittenFile {
+    QString path;
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+    bool replaced = false;  // a file of that name was there before the copy
+};
+WrittenFile writtenFile(const QString& path, bool replaced);
+bool unchangedSince(const WrittenFile& file);
+
 // Renames or moves a file; refuses (returns false) when the target exists.
 // error (when given) says why it failed, in Chinese.
 bool moveFileNoReplace(const QString& from, const QString& to, QString* error = nullptr);

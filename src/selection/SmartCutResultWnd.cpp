@@ -5,12 +5,14 @@
 #include "editor/MovieHistory.h"
 #include "editor/PageListBox.h"
 #include "editor/PicMovieWnd.h"
+#include "editor/copy_commands.h"
 #include "pages/deleted_images.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
 #include "platform/file_errors.h"
 #include "platform/file_helpers.h"
 #include "selection/SmartCutWnd.h"
+#include "selection/selection_copy.h"
 
 #include <QBoxLayout>
 #include <QFileInfo>
@@ -170,33 +172,21 @@ bool SmartCutResultWnd::saveCopyTo(const QString& folder) {
     LoadingWnd* loading = m_wnd->loadingWnd();
     loading->Prepare(QStringLiteral("保存中..."), QStringLiteral("0%"),
                      QStringLiteral("保存筛选结果中，总计：%1张").arg(total));
-    int stored = 0;
-    QStringList storedNames;
-    QStringList failed;                 // "name：reason", in row order
-    QHash<QString, bool> copied;        // a name kept twice is copied once
-    for (int j = 0; j < total; ++j) {
-        loading->Advance(j, total);
-        const QString name = PicMovieWnd::GetImageNameWithRowStr(kept[j]);
-        auto done = copied.constFind(name);
-        if (done == copied.constEnd()) {
-            QString why;
-            bool ok = false;
-            if (!isPlainFileName(name)) {
-                // A row is only text: its name must not lead out of the folder.
-                why = name.isEmpty() ? QStringLiteral("这一行没有图片文件名") : QStringLiteral("不是单独的文件名");
-            } else {
-                ok = copyFileReplacing(joinPath(movie, name), joinPath(folder, name), &why);
-            }
-            if (ok) storedNames.append(name);
-            else failed.append(QStringLiteral("%1：%2").arg(name, why));
-            done = copied.insert(name, ok);
-        }
-        if (*done) ++stored;
+    const selection::CopyResult copy =
+        selection::copyKeptImages(kept, movie, folder, [loading](int j, int n) { loading->Advance(j, n); });
+    const int stored = copy.stored;
+    const QStringList& storedNames = copy.storedNames;
+    const QStringList& failed = copy.failed;
+    const QString& syncError = copy.syncError;
+    if (!copy.written.isEmpty()) {
+        // Taken back, it removes what it wrote; done again, it copies again.
+        m_wnd->history()->record(new FolderCopyCommand(
+            *m_wnd, QStringLiteral("另存筛选结果（%1 张）").arg(storedNames.size()), copy.written,
+            [kept, movie, folder] {
+                const selection::CopyResult again = selection::copyKeptImages(kept, movie, folder);
+                return FolderCopyCommand::Outcome{again.written, again.failed, again.syncError};
+            }));
     }
-    // The copies were not synced one by one: once for all, before the
-    // message says they are stored.
-    QString syncError;
-    if (!storedNames.isEmpty()) syncToDisk(folder, storedNames, &syncError);
     loading->Finish();
     QString problems;
     if (!failed.isEmpty()) {

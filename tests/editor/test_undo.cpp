@@ -4,7 +4,10 @@
 
 #include "editor/MovieHistory.h"
 #include "editor_fixture.h"
+#include "editor/FolderPickerWnd.h"
 #include "editor/PageListBox.h"
+#include "editor/WndMovieCutVol.h"
+#include "platform/dir_list_box.h"
 #include "pages/ImgSortWnd.h"
 #include "pages/publish.h"
 #include "selection/SmartCutResultWnd.h"
@@ -362,6 +365,42 @@ private slots:
         QCOMPARE(f.rows(), published.rows);
         QCOMPARE(readBytes(dir + "/ReelsketchScript.txt"), publishedScript);
         QCOMPARE(menuTexts(f).first(), QStringLiteral("撤销 发布"));
+        VERIFY_DIALOGS(f.dialogs);
+    }
+
+    void anEpisodeIsTakenBackWithoutWhatWasThereOrChanged() {
+        EditorFixture f;
+        const QString movie = f.makeMovie("m", {"1.jpg", "3.jpg", "4.jpg"}, QStringList{"1.jpg :一", "3.jpg :三", "4.jpg :四"});
+        const QString target = f.root.filePath("ep");
+        QDir().mkpath(target);
+        writeBytes(target, "3.jpg", "was here");
+        writeBytes(target, "old.jpg", "stays");
+        f.open(movie);
+        const QString title = f.wnd->windowTitle();
+        f.wnd->BtnMovieCut->click();
+        auto* ep = toolWindow<WndMovieCutVol>();
+        for (int r : {0, 1, 2}) ep->ListSrc->item(r)->setSelected(true);
+        ep->BtnSaveTo->click();
+        QVERIFY(ep->picker()->DirList->setPath(target, false));
+        f.dialogs.expectMessage(QStringLiteral("剧集生成完成！共计：3 张"));
+        ep->picker()->BtnOk->click();
+        writeBytes(target, "4.jpg", "edited since");
+        QCOMPARE(f.wnd->windowTitle(), title);  // the movie's rows are as saved
+
+        f.dialogs.expectMessage();
+        undo(f);
+        const QString told = f.dialogs.shown().last().text;
+        QVERIFY2(told.contains("3.jpg") && told.contains("4.jpg") && !told.contains("1.jpg"), qPrintable(told));
+        QCOMPARE(QDir(target).entryList(QDir::Files), QStringList({"3.jpg", "4.jpg", "old.jpg"}));
+        QCOMPARE(readBytes(target + "/4.jpg"), QByteArray("edited since"));
+        QCOMPARE(f.wnd->windowTitle(), title);
+        QVERIFY(!f.wnd->editedThisMovie);
+
+        redo(f);
+        QCOMPARE(QDir(target).entryList(QDir::Files),
+                 QStringList({"1.jpg", "3.jpg", "4.jpg", "old.jpg", "ReelsketchScript.txt"}));
+        QCOMPARE(readBytes(target + "/1.jpg"), readBytes(movie + "/1.jpg"));
+        QCOMPARE(f.wnd->windowTitle(), title);
         VERIFY_DIALOGS(f.dialogs);
     }
 };
