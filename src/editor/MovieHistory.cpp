@@ -56,6 +56,13 @@ void MovieHistory::forget() {
     m_stack.resetClean();
 }
 
+void MovieHistory::forgetBroken(const MovieCommand& command) {
+    forget();
+    // The rows now differ from the saved ones, and from every step; the
+    // script follows the files where the step would have saved it.
+    if (!command.savesScript() || !m_wnd->SaveScript()) m_wnd->MarkUnsaved();
+}
+
 void MovieHistory::reset() {
     m_stack.clear();
     m_stack.setClean();
@@ -104,6 +111,10 @@ void MovieHistory::undo() {
         m_stack.undo();
         keepCleanAcross(command, clean);
         if (command->failed()) {
+            if (command->broken()) {
+                forgetBroken(*command);
+                return;
+            }
             // Nothing changed: the step stays done.
             command->skipNextRun();
             m_stack.redo();
@@ -129,6 +140,10 @@ void MovieHistory::redo() {
         m_stack.redo();
         keepCleanAcross(command, clean);
         if (command->failed()) {
+            if (command->broken()) {
+                forgetBroken(*command);
+                return;
+            }
             command->skipNextRun();
             m_stack.undo();
             return;

@@ -18,6 +18,7 @@ class QMenu;
 namespace kinoleaf {
 
 class PicMovieWnd;
+class MovieCommand;
 
 class MovieHistory : public QObject {
     Q_OBJECT
@@ -75,6 +76,7 @@ signals:
 private:
     void rowsChanged();
     void forget();
+    void forgetBroken(const MovieCommand& command);
     void keepCleanAcross(const QUndoCommand* command, bool wasClean);
 
     PicMovieWnd* m_wnd;

@@ -106,6 +106,11 @@ bool PublishCommand::renameAll(const QList<journal::Move>& renames, const QStrin
         QList<pages::Rename> made;
         for (int j = 0; j < i; ++j) made.append({renames[j].from, renames[j].to});
         const QList<pages::Rename> stuck = pages::undoRenames(made, folder);
+        if (!stuck.isEmpty()) {
+            // Each intro stays on its picture, under the name it now has.
+            m_wnd.replaceRows(pages::rowsAfterRenames(m_wnd.rows(), stuck));
+            breakHistory();
+        }
         op->complete();
         QString text = QStringLiteral("没能%1：%2 改名失败（%3）。").arg(this->text(), renames[i].from, why);
         if (stuck.isEmpty()) text += QStringLiteral("图片都已改回，什么也没有改动。");

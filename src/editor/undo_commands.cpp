@@ -14,13 +14,13 @@ namespace kinoleaf {
 MovieCommand::MovieCommand(PicMovieWnd& wnd, const QString& text) : m_wnd(wnd) { setText(text); }
 
 void MovieCommand::redo() {
-    m_failed = false;
+    m_failed = m_broken = false;
     if (std::exchange(m_skip, false)) return;
     apply();
 }
 
 void MovieCommand::undo() {
-    m_failed = false;
+    m_failed = m_broken = false;
     if (std::exchange(m_skip, false)) return;
     revert();
 }

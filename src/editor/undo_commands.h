@@ -19,6 +19,9 @@ public:
     void undo() final;
     // The last run changed nothing (the folder took no journal).
     bool failed() const { return m_failed; }
+    // The last run failed part-way and could not put everything back: the
+    // rows name the files where they are, and no step leads back from there.
+    bool broken() const { return m_broken; }
     // The next run does nothing: the change is already as it should be.
     void skipNextRun() { m_skip = true; }
     // Each run is followed by a save of the script.
@@ -31,11 +34,13 @@ protected:
     virtual void apply() = 0;
     virtual void revert() = 0;
     void fail() { m_failed = true; }
+    void breakHistory() { m_failed = m_broken = true; }
     PicMovieWnd& m_wnd;
 
 private:
     bool m_skip = true;
     bool m_failed = false;
+    bool m_broken = false;
 };
 
 // Typing in one page's intro; bursts a short pause apart merge.
