@@ -35,7 +35,7 @@ class LoadingWnd;
 class PageRowsView;
 class MovieHistory;
 class FindBar;
-namespace find { struct Match; }
+namespace find { struct Found; }
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -218,7 +218,8 @@ private:
     void closeFindBar();
     void findFromCurrentPage();
     void findStep(bool forward);
-    void showFindMatch(const find::Match& m, int index, qsizetype total, bool wrapped, bool forward);
+    // Goes to the match found; says so when there was none.
+    void showFindMatch(const find::Found& found, bool forward);
     void replaceCurrentMatch();
     void replaceAllMatches();
     void goToPageWithoutIntro();

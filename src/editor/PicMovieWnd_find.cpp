@@ -91,16 +91,13 @@ void PicMovieWnd::closeFindBar() {
 
 void PicMovieWnd::findFromCurrentPage() {
     FindBar* bar = findBar();
-    const std::vector<find::Match> all = find::findAll(rows(), bar->needle(), bar->options());
-    const find::Step s = find::step(all, std::max(selectedRow(), 0), 0, true, true);
-    if (s.index < 0) {
+    if (bar->needle().isEmpty()) {
         bar->current = {};
-        bar->setCountText(find::countText(-1, 0));
-        if (!bar->needle().isEmpty() && !bar->isVisible()) ShowLogMessage(QStringLiteral(">_< 没有找到"));
-        if (bar->needle().isEmpty()) bar->setCountText({});
+        bar->setCountText({});
         return;
     }
-    showFindMatch(all[s.index], s.index, qsizetype(all.size()), s.wrapped, true);
+    showFindMatch(find::findFrom(rows(), bar->needle(), bar->options(), std::max(selectedRow(), 0), 0, true, true),
+                  true);
 }
 
 void PicMovieWnd::findStep(bool forward) {
@@ -109,31 +106,33 @@ void PicMovieWnd::findStep(bool forward) {
         openFindBar(false);
         return;
     }
+    // From the match last gone to while it is on the page shown; else from
+    // the start of that page.
     const QStringList all = rows();
-    const std::vector<find::Match> matches = find::findAll(all, bar->needle(), bar->options());
-    // From the match last gone to while it is the page shown; else from the
-    // start of the page shown.
     const find::Match& at = bar->current;
     const bool fromMatch = at.row == selectedRow() && find::stillMatches(all, at, bar->needle(), bar->options());
-    const find::Step s = fromMatch ? find::step(matches, at.row, at.at, forward, false)
-                                   : find::step(matches, std::max(selectedRow(), 0), 0, forward, forward);
-    if (s.index < 0) {
+    showFindMatch(fromMatch ? find::findFrom(all, bar->needle(), bar->options(), at.row, at.at, forward, false)
+                            : find::findFrom(all, bar->needle(), bar->options(), std::max(selectedRow(), 0), 0,
+                                             forward, forward),
+                  forward);
+}
+
+void PicMovieWnd::showFindMatch(const find::Found& found, bool forward) {
+    FindBar* bar = findBar();
+    const QString count = find::countText(found.index, found.total);
+    bar->setCountText(count);
+    if (found.index < 0) {
         bar->current = {};
-        bar->setCountText(find::countText(-1, 0));
         ShowLogMessage(QStringLiteral(">_< 没有找到“%1”").arg(bar->needle()));
         return;
     }
-    showFindMatch(matches[s.index], s.index, qsizetype(matches.size()), s.wrapped, forward);
-}
-
-void PicMovieWnd::showFindMatch(const find::Match& m, int index, qsizetype total, bool wrapped, bool forward) {
-    FindBar* bar = findBar();
+    const find::Match& m = found.match;
     bar->current = m;
     if (selectedRow() != m.row) setSelectedRow(m.row);
-    const QString count = find::countText(index, total);
-    bar->setCountText(count);
-    if (wrapped) ShowLogMessage(forward ? QStringLiteral("已找到最后一页，从第一页接着找") : QStringLiteral("已找到第一页，从最后一页接着找"));
-    else if (!bar->isVisible()) ShowLogMessage(QStringLiteral("查找“%1”：%2").arg(bar->needle(), count));
+    if (found.wrapped)
+        ShowLogMessage(forward ? QStringLiteral("已找到最后一页，从第一页接着找")
+                               : QStringLiteral("已找到第一页，从最后一页接着找"));
+    else ShowLogMessage(QStringLiteral("查找“%1”：%2").arg(bar->needle(), count));
     if (m.inName) return;  // the page list shows the name
     // Selected in the box only when it shows that row's intro (a picture
     // that cannot be shown leaves the box disabled, on the page before).
@@ -163,14 +162,7 @@ void PicMovieWnd::replaceCurrentMatch() {
     if (m.row != selectedRow() || m.inName || !find::stillMatches(all, m, needle, options)) {
         // Nothing found on this page yet: the first press shows what the
         // next one replaces.
-        const std::vector<find::Match> matches = find::findAll(all, needle, options);
-        const find::Step s = find::step(matches, std::max(selectedRow(), 0), 0, true, true);
-        if (s.index < 0) {
-            bar->current = {};
-            bar->setCountText(find::countText(-1, 0));
-            return;
-        }
-        showFindMatch(matches[s.index], s.index, qsizetype(matches.size()), s.wrapped, true);
+        showFindMatch(find::findFrom(all, needle, options, std::max(selectedRow(), 0), 0, true, true), true);
         return;
     }
     const QString before = all[m.row];
@@ -184,15 +176,7 @@ void PicMovieWnd::replaceCurrentMatch() {
     MarkUnsaved();
     setSelectedRow(m.row);  // the box shows the row as it now is
     // On from just after the text put in, so it is never found again.
-    const std::vector<find::Match> matches = find::findAll(rows(), needle, options);
-    const find::Step s = find::step(matches, m.row, m.at + int(replacement.size()), true, true);
-    if (s.index < 0) {
-        bar->current = {};
-        bar->setCountText(find::countText(-1, 0));
-        ShowLogMessage(QStringLiteral(">o< 已替换，没有下一处了"));
-        return;
-    }
-    showFindMatch(matches[s.index], s.index, qsizetype(matches.size()), s.wrapped, true);
+    showFindMatch(find::findFrom(rows(), needle, options, m.row, m.at + int(replacement.size()), true, true), true);
 }
 
 void PicMovieWnd::replaceAllMatches() {

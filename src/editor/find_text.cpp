@@ -6,14 +6,71 @@
 #include <QStringMatcher>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace kinoleaf::find {
 namespace {
 
+// A needle without letters that have cases (most Chinese text) matches
+// only itself, whatever the case option.
+bool hasCase(const QString& needle) {
+    return std::any_of(needle.begin(), needle.end(), [](QChar c) {
+        // Beyond the BMP: left to the folding search.
+        return c.isSurrogate() || c.toLower() != c || c.toUpper() != c || c.toCaseFolded() != c;
+    });
+}
+
+constexpr char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+// One needle searched in many short texts. Without cases to fold, a scan
+// for its first character is the faster: Boyer-Moore's skip table keys on
+// the low byte of a character and collides all over Chinese text. An ASCII
+// needle in any case is scanned for the first character's two cases; only
+// other needles go through Qt's folding search.
+class Finder {
+public:
+    Finder(const QString& needle, bool caseSensitive)
+        : m_mode(caseSensitive || !hasCase(needle) ? Mode::Exact
+                 : std::all_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x80; })
+                     ? Mode::Ascii
+                     : Mode::Folding),
+          m_needle(reinterpret_cast<const char16_t*>(needle.utf16()), size_t(needle.size())),
+          m_matcher(needle, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) {
+        if (m_mode != Mode::Ascii) return;
+        for (char16_t c : m_needle) m_lower.push_back(asciiLower(c));
+        m_first[0] = m_lower[0];
+        m_first[1] = QChar::toUpper(m_lower[0]);
+    }
+    qsizetype indexIn(QStringView text, qsizetype from) const {
+        const std::u16string_view t(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+        if (m_mode == Mode::Exact) {
+            const size_t at = t.find(m_needle, size_t(from));
+            return at == std::u16string_view::npos ? -1 : qsizetype(at);
+        }
+        if (m_mode == Mode::Folding) return m_matcher.indexIn(text, from);
+        const size_t m = m_lower.size();
+        for (size_t i = size_t(from); i + m <= t.size(); ++i) {
+            if (t[i] != m_first[0] && t[i] != m_first[1]) continue;
+            size_t k = 1;
+            while (k < m && asciiLower(t[i + k]) == m_lower[k]) ++k;
+            if (k == m) return qsizetype(i);
+        }
+        return -1;
+    }
+
+private:
+    enum class Mode { Exact, Ascii, Folding } m_mode;
+    std::u16string_view m_needle;  // into the caller's needle, which outlives this
+    QStringMatcher m_matcher;
+    std::u16string m_lower;
+    char16_t m_first[2] = {};
+};
+
 // Calls found(at, inName) for each match in row (offsets into the row) of
 // the parts searched. Views into the row: no copy of any row is made.
 template <typename Found>
-void forEachMatch(QStringView row, const QStringMatcher& matcher, qsizetype length, bool inNames,
+void forEachMatch(QStringView row, const Finder& matcher, qsizetype length, bool inNames,
                   Found&& found) {
     const qsizetype sep = row.indexOf(kRowSeparator);
     const auto scan = [&](QStringView part, qsizetype base, bool inName) {
@@ -34,7 +91,7 @@ int introStart(QStringView row) {
 std::vector<Match> findAll(const QStringList& rows, const QString& needle, const Options& options) {
     std::vector<Match> matches;
     if (needle.isEmpty()) return matches;
-    const QStringMatcher matcher(needle, options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    const Finder matcher(needle, options.caseSensitive);
     const int length = int(needle.size());
     for (int r = 0; r < rows.size(); ++r) {
         forEachMatch(rows[r], matcher, length, options.inNames,
@@ -45,26 +102,40 @@ std::vector<Match> findAll(const QStringList& rows, const QString& needle, const
 
 qsizetype countAll(const QStringList& rows, const QString& needle, const Options& options) {
     if (needle.isEmpty()) return 0;
-    const QStringMatcher matcher(needle, options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    const Finder matcher(needle, options.caseSensitive);
     qsizetype count = 0;
     for (const QString& row : rows) forEachMatch(row, matcher, needle.size(), options.inNames, [&](int, bool) { ++count; });
     return count;
 }
 
-Step step(const std::vector<Match>& matches, int row, int at, bool forward, bool inclusive) {
-    if (matches.empty()) return {};
-    const auto before = [](const Match& m, std::pair<int, int> place) { return std::pair(m.row, m.at) < place; };
+Found findFrom(const QStringList& rows, const QString& needle, const Options& options, int row, int at,
+               bool forward, bool inclusive) {
+    Found result;
+    if (needle.isEmpty()) return result;
+    const Finder matcher(needle, options.caseSensitive);
+    const int length = int(needle.size());
     const std::pair place(row, at);
-    if (forward) {
-        auto it = inclusive ? std::lower_bound(matches.begin(), matches.end(), place, before)
-                            : std::upper_bound(matches.begin(), matches.end(), place,
-                                               [](std::pair<int, int> p, const Match& m) { return p < std::pair(m.row, m.at); });
-        if (it == matches.end()) return {0, true};
-        return {int(it - matches.begin()), false};
+    Match first, last;
+    for (int r = 0; r < rows.size(); ++r) {
+        forEachMatch(rows[r], matcher, length, options.inNames, [&](int a, bool inName) {
+            const Match m{r, a, length, inName};
+            const std::pair here(r, a);
+            if (result.total == 0) first = m;
+            if (forward ? result.index < 0 && (inclusive ? here >= place : here > place) : here < place) {
+                result.match = m;
+                result.index = int(result.total);
+            }
+            last = m;
+            ++result.total;
+        });
     }
-    const auto it = std::lower_bound(matches.begin(), matches.end(), place, before);
-    if (it == matches.begin()) return {int(matches.size()) - 1, true};
-    return {int(it - matches.begin()) - 1, false};
+    if (result.total > 0 && result.index < 0) {
+        // Nothing on that side of the place: round the end.
+        result.match = forward ? first : last;
+        result.index = forward ? 0 : int(result.total) - 1;
+        result.wrapped = true;
+    }
+    return result;
 }
 
 QString countText(int index, qsizetype total) {
@@ -97,7 +168,7 @@ Replaced replaceAll(const QStringList& rows, const QString& needle, const QStrin
                     const Options& options) {
     Replaced result;
     if (needle.isEmpty()) return result;
-    const QStringMatcher matcher(needle, options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    const Finder matcher(needle, options.caseSensitive);
     const qsizetype length = needle.size();
     for (int r = 0; r < rows.size(); ++r) {
         const QString& row = rows[r];

@@ -36,14 +36,19 @@ std::vector<Match> findAll(const QStringList& rows, const QString& needle, const
 // Only the count: what findAll(...).size() gives, without the list.
 qsizetype countAll(const QStringList& rows, const QString& needle, const Options& options);
 
-// The match to go to from a place (row, at), wrapping at either end; −1
-// when there are none. Forward takes the first match at or after the place
-// (after, when inclusive is false); backward the last one before it.
-struct Step {
+// The match to go to from a place (row, at), wrapping at either end, with
+// its index among all matches and their count, in one pass over the rows
+// and no list of matches. Forward takes the first match at or after the
+// place (after, when inclusive is false); backward the last one before it.
+// index −1 when there are none.
+struct Found {
+    Match match;
     int index = -1;
+    qsizetype total = 0;
     bool wrapped = false;
 };
-Step step(const std::vector<Match>& matches, int row, int at, bool forward, bool inclusive);
+Found findFrom(const QStringList& rows, const QString& needle, const Options& options, int row, int at,
+               bool forward, bool inclusive);
 
 // "第 3 / 17 处" for index 2 of 17; "没有找到" when there are none.
 QString countText(int index, qsizetype total);

@@ -51,9 +51,17 @@ private slots:
 
     void matchesDoNotOverlap() {
         QCOMPARE(placesOf(findAll({"x.jpg :aaaaa"}, "aa", {})), QStringLiteral("0@7 0@9"));
+        QCOMPARE(placesOf(findAll({"x.jpg :AaAaA"}, "aA", {})), QStringLiteral("0@7 0@9"));
     }
 
-    // Matches at 0@9 0@14 2@0 3@7 3@16.
+    // Letters beyond ASCII fold as Qt folds them.
+    void foldsOtherLetters() {
+        QCOMPARE(placesOf(findAll({"x.jpg :Ärger ärger ÄRGER"}, "äRGER", {})), QStringLiteral("0@7 0@13 0@19"));
+        QCOMPARE(placesOf(findAll({"x.jpg :Ärger ärger"}, "ärger", {true, false})), QStringLiteral("0@13"));
+        QCOMPARE(placesOf(findAll({"x.jpg :ΣΟΦΙΑ σοφια"}, "σοφ", {})), QStringLiteral("0@7 0@13"));
+    }
+
+    // Matches at 0@9 0@14 2@0 3@7 3@16; the count comes with the one gone to.
     void stepsWrapAtEitherEnd_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("at");
@@ -76,11 +84,13 @@ private slots:
         QFETCH(bool, inclusive);
         QFETCH(int, index);
         QFETCH(bool, wrapped);
-        const std::vector<Match> matches = findAll(kRows, "rain", {false, true});
-        const Step s = step(matches, row, at, forward, inclusive);
-        QCOMPARE(s.index, index);
-        QCOMPARE(s.wrapped, wrapped);
-        QCOMPARE(step({}, 0, 0, true, true).index, -1);
+        const Options options{false, true};
+        const Found found = findFrom(kRows, "rain", options, row, at, forward, inclusive);
+        QCOMPARE(found.index, index);
+        QCOMPARE(found.wrapped, wrapped);
+        QCOMPARE(found.total, qsizetype(5));
+        QCOMPARE(found.match, findAll(kRows, "rain", options)[index]);
+        QCOMPARE(findFrom(kRows, "snow", options, row, at, forward, inclusive).index, -1);
     }
 
     void countsAsShown() {
