@@ -88,18 +88,6 @@ int introStart(QStringView row) {
     return int(sep < 0 ? row.size() : sep + kRowSeparator.size());
 }
 
-std::vector<Match> findAll(const QStringList& rows, const QString& needle, const Options& options) {
-    std::vector<Match> matches;
-    if (needle.isEmpty()) return matches;
-    const Finder matcher(needle, options.caseSensitive);
-    const int length = int(needle.size());
-    for (int r = 0; r < rows.size(); ++r) {
-        forEachMatch(rows[r], matcher, length, options.inNames,
-                     [&](int at, bool inName) { matches.push_back({r, at, length, inName}); });
-    }
-    return matches;
-}
-
 qsizetype countAll(const QStringList& rows, const QString& needle, const Options& options) {
     if (needle.isEmpty()) return 0;
     const Finder matcher(needle, options.caseSensitive);

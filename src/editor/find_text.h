@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <vector>
 
 namespace kinoleaf::find {
 
@@ -30,10 +29,8 @@ struct Match {
 // has no intro part.
 int introStart(QStringView row);
 
-// Every match, in page order, not overlapping within a part. An empty
+// How many times needle is found, not overlapping within a part. An empty
 // needle matches nothing.
-std::vector<Match> findAll(const QStringList& rows, const QString& needle, const Options& options);
-// Only the count: what findAll(...).size() gives, without the list.
 qsizetype countAll(const QStringList& rows, const QString& needle, const Options& options);
 
 // The match to go to from a place (row, at), wrapping at either end, with
