@@ -46,9 +46,11 @@ FindBar::FindBar(QWidget* parent, QWidget* anchor) : QFrame(parent), m_anchor(an
     BtnReplaceAll = barButton(this, "BtnReplaceAll", QStringLiteral("全部替换"), QStringLiteral("替换所有解说中的每一处"));
     BtnFindClose = barButton(this, "BtnFindClose", QStringLiteral("×"), QStringLiteral("关闭 (Esc)"));
     BtnFindClose->setFlat(true);
+    BtnFindClose->setFixedWidth(BtnFindClose->sizeHint().height());
     LabelFindCount = new QLabel(this);
     LabelFindCount->setObjectName(QStringLiteral("LabelFindCount"));
-    LabelFindCount->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("第 99999 / 99999 处")));
+    // Room for most counts, so the field does not jump as it changes.
+    LabelFindCount->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("第 999 / 999 处")));
 
     auto* findRow = new QHBoxLayout;
     findRow->addWidget(new QLabel(QStringLiteral("查找"), this));
