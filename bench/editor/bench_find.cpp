@@ -7,6 +7,7 @@
 #include "bench_gui.h"
 #include "bench_support.h"
 #include "editor/FindBar.h"
+#include "editor/MovieHistory.h"
 #include "editor/PicMovieWnd.h"
 #include "editor/find_text.h"
 #include "platform/dialogs.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +86,23 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r) f3.measure([&] { QTest::keyClick(bar->TxtFind, Qt::Key_F3); });
     std::printf("F3 in the window on %d pages, to \"%s\":\n", kRows, qPrintable(bar->countText()));
     f3.print("  F3");
+
+    // Replace all on every page, its question answered, and its undo.
+    AnsweringDialogs yes(Answer::Yes);
+    setDialogs(&yes);
+    QTest::keyClick(bar->TxtFind, Qt::Key_H, Qt::ControlModifier);
+    Figures replaceAll, undo;
+    const int replaceRuns = std::min(runs, 5);
+    for (int r = 0; r < replaceRuns; ++r) {
+        bar->TxtReplace->setText(r % 2 ? QStringLiteral("回头") : QStringLiteral("回首"));
+        bar->setNeedle(r % 2 ? QStringLiteral("回首") : QStringLiteral("回头"));
+        replaceAll.measure([&] { bar->BtnReplaceAll->click(); });
+        undo.measure([&] { wnd.history()->undo(); });
+        wnd.history()->redo();
+    }
+    std::printf("replace all in %d intros, \"%s\" (%d runs):\n", kRows, qPrintable(bar->countText()), replaceRuns);
+    replaceAll.print("  replace all");
+    undo.print("  its undo");
     setDialogs(nullptr);
     return 0;
 }

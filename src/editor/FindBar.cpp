@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace kinoleaf {
 namespace {
 
@@ -73,6 +75,15 @@ FindBar::FindBar(QWidget* parent, QWidget* anchor) : QFrame(parent), m_anchor(an
     rows->setSpacing(4);
     rows->addLayout(findRow);
     rows->addWidget(m_replaceRow);
+
+    // Read out by screen readers where the fields show no caption of their own.
+    TxtFind->setAccessibleName(QStringLiteral("查找"));
+    TxtReplace->setAccessibleName(QStringLiteral("替换为"));
+    BtnFindClose->setAccessibleName(QStringLiteral("关闭查找"));
+    // Tab goes through the find row, then the replace row.
+    QWidget* order[] = {TxtFind, BtnFindPrev, BtnFindNext, ChkFindCase, ChkFindNames, BtnFindClose,
+                        TxtReplace, BtnReplaceOne, BtnReplaceAll};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(TxtFind, &QLineEdit::textEdited, this, &FindBar::edited);
     for (QCheckBox* c : {ChkFindCase, ChkFindNames}) connect(c, &QCheckBox::toggled, this, &FindBar::edited);

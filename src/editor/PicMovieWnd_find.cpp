@@ -43,8 +43,8 @@ std::optional<bool> PicMovieWnd::handleFindKey(QKeyEvent* key, QWidget* focused)
     else if (isKey(key, Qt::Key_F3, Qt::ShiftModifier)) findStep(false);
     else if (isKey(key, Qt::Key_J, Qt::ControlModifier)) goToPageWithoutIntro();
     else if (isKey(key, Qt::Key_G, Qt::ControlModifier)) askPageToGoTo();
+    else if (isKey(key, Qt::Key_Escape, Qt::NoModifier) && m_findBar && m_findBar->isVisible()) closeFindBar();
     else if (!inBar) return std::nullopt;
-    else if (isKey(key, Qt::Key_Escape, Qt::NoModifier)) closeFindBar();
     else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         if (focused == m_findBar->TxtReplace) replaceCurrentMatch();
         else if (focused == m_findBar->TxtFind) findStep(!(key->modifiers() & Qt::ShiftModifier));
