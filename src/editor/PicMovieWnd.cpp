@@ -605,6 +605,7 @@ bool PicMovieWnd::eventFilter(QObject* watched, QEvent* event) {
         const bool firstDelivery = focused ? w == focused : w == this;
         if (firstDelivery && w->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (const std::optional<bool> found = handleFindKey(key, focused)) return *found;
             if (m_history->handleKey(key)) return true;
             const bool paged = Form_KeyDown(key->key(), key->modifiers() & ~Qt::KeypadModifier, focused);
             // The focused control still gets the key, except the intro box

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QShortcut;
 class QPushButton;
@@ -33,6 +34,8 @@ class JournalKeeper;
 class LoadingWnd;
 class PageRowsView;
 class MovieHistory;
+class FindBar;
+namespace find { struct Found; }
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -207,6 +210,20 @@ private:
     ImgSortWnd* imgSortWnd();
     SmartCutWnd* smartCutWnd();
     WndMovieCutVol* movieCutWnd();
+    // Find, replace and the page jumps (PicMovieWnd_find.cpp). A key of
+    // theirs: what the key filter returns; nullopt for other keys.
+    std::optional<bool> handleFindKey(QKeyEvent* key, QWidget* focused);
+    FindBar* findBar();
+    void openFindBar(bool replacing);
+    void closeFindBar();
+    void findFromCurrentPage();
+    void findStep(bool forward);
+    // Goes to the match found; says so when there was none.
+    void showFindMatch(const find::Found& found, bool forward);
+    void replaceCurrentMatch();
+    void replaceAllMatches();
+    void goToPageWithoutIntro();
+    void askPageToGoTo();
 
     QString m_baseTitle;
     QString m_currentImageName;
@@ -232,6 +249,7 @@ private:
     WndMovieCutVol* m_movieCut = nullptr;
     ServerLoginWnd* m_login = nullptr;
     ServerMovieListWnd* m_movieList = nullptr;
+    FindBar* m_findBar = nullptr;
 };
 
 } // namespace kinoleaf
