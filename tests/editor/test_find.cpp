@@ -87,6 +87,19 @@ private slots:
         press(f.intro(), Qt::Key_F3);
         QCOMPARE(f.wnd->selectedRow(), 0);
         QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("已找到最后一页")));
+        // Opened again: where F3 went, counted.
+        press(f.intro(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(count(f), QStringLiteral("第 1 / 5 处"));
+        QCOMPARE(f.wnd->selectedRow(), 0);
+        // Text selected in the intro box is the text to find.
+        press(field(f, "TxtFind"), Qt::Key_Escape);
+        QTextCursor c = f.intro()->textCursor();
+        c.setPosition(1);
+        c.setPosition(2, QTextCursor::KeepAnchor);
+        f.intro()->setTextCursor(c);
+        press(f.intro(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(field(f, "TxtFind")->text(), QStringLiteral("夜"));
+        QCOMPARE(count(f), QStringLiteral("第 1 / 1 处"));
         QCOMPARE(f.rows(), (QStringList{"1.jpg :雨夜", "2.jpg :有雨吗", "3.jpg :又是雨，雨停了", "4.jpg :晴", "雨.jpg :云"}));
         VERIFY_DIALOGS(f.dialogs);
     }
