@@ -52,17 +52,26 @@ FindBar::FindBar(QWidget* parent, QWidget* anchor) : QFrame(parent), m_anchor(an
     LabelFindCount = new QLabel(this);
     LabelFindCount->setObjectName(QStringLiteral("LabelFindCount"));
     // Room for most counts, so the field does not jump as it changes.
-    LabelFindCount->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("第 999 / 999 处")));
+    LabelFindCount->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("第 99 / 99 处")));
 
-    auto* findRow = new QHBoxLayout;
-    findRow->addWidget(new QLabel(QStringLiteral("查找"), this));
-    findRow->addWidget(TxtFind, 1);
-    findRow->addWidget(LabelFindCount);
-    findRow->addWidget(BtnFindPrev);
-    findRow->addWidget(BtnFindNext);
-    findRow->addWidget(ChkFindCase);
-    findRow->addWidget(ChkFindNames);
-    findRow->addWidget(BtnFindClose);
+    // The buttons as wide as their captions: the bar must fit over the
+    // picture of the smallest window.
+    for (QPushButton* b : {BtnFindPrev, BtnFindNext, BtnReplaceOne, BtnReplaceAll})
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 20);
+    m_options = new QWidget(this);
+    auto* options = new QHBoxLayout(m_options);
+    options->setContentsMargins(0, 0, 0, 0);
+    options->addWidget(ChkFindCase);
+    options->addWidget(ChkFindNames);
+
+    m_findRow = new QHBoxLayout;
+    m_findRow->addWidget(new QLabel(QStringLiteral("查找"), this));
+    m_findRow->addWidget(TxtFind, 1);
+    m_findRow->addWidget(LabelFindCount);
+    m_findRow->addWidget(BtnFindPrev);
+    m_findRow->addWidget(BtnFindNext);
+    m_findRow->addWidget(m_options);
+    m_findRow->addWidget(BtnFindClose);
     m_replaceRow = new QWidget(this);
     auto* replaceRow = new QHBoxLayout(m_replaceRow);
     replaceRow->setContentsMargins(0, 0, 0, 0);
@@ -73,7 +82,7 @@ FindBar::FindBar(QWidget* parent, QWidget* anchor) : QFrame(parent), m_anchor(an
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(6, 4, 6, 4);
     rows->setSpacing(4);
-    rows->addLayout(findRow);
+    rows->addLayout(m_findRow);
     rows->addWidget(m_replaceRow);
 
     // Read out by screen readers where the fields show no caption of their own.
@@ -97,6 +106,16 @@ FindBar::FindBar(QWidget* parent, QWidget* anchor) : QFrame(parent), m_anchor(an
 }
 
 void FindBar::open(bool replacing) {
+    // The options go to the replace row when there is one, leaving the
+    // find field room on its own row.
+    auto* replaceRow = static_cast<QHBoxLayout*>(m_replaceRow->layout());
+    if (replacing && replaceRow->indexOf(m_options) < 0) {
+        m_findRow->removeWidget(m_options);
+        replaceRow->addWidget(m_options);
+    } else if (!replacing && m_findRow->indexOf(m_options) < 0) {
+        replaceRow->removeWidget(m_options);
+        m_findRow->insertWidget(m_findRow->indexOf(BtnFindClose), m_options);
+    }
     m_replaceRow->setVisible(replacing);
     show();
     place();

@@ -9,6 +9,7 @@
 #include <QFrame>
 
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,7 +63,9 @@ private:
     void place();
 
     QWidget* m_anchor;
+    QHBoxLayout* m_findRow;
     QWidget* m_replaceRow;
+    QWidget* m_options;  // the two check boxes
 };
 
 } // namespace kinoleaf

@@ -73,10 +73,16 @@ void PicMovieWnd::openFindBar(bool replacing) {
     // Text selected in the intro box is what the user means to find.
     const QString selected = TxtMovieIntro->textCursor().selectedText();
     const bool seeded = !selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator) &&
-                        QApplication::focusWidget() == TxtMovieIntro;
+                        QApplication::focusWidget() == TxtMovieIntro && selected != bar->needle();
+    const bool wasOpen = bar->isVisible();
     if (seeded) bar->setNeedle(selected);
     bar->open(replacing);
-    if (seeded || bar->countText().isEmpty()) findFromCurrentPage();
+    if (wasOpen && !seeded) return;  // Ctrl+H on Ctrl+F: same place
+    // The match F3 went to while the bar was closed stays the one shown.
+    const find::Match& at = bar->current;
+    if (!seeded && at.row == selectedRow() && find::stillMatches(rows(), at, bar->needle(), bar->options()))
+        showFindMatch(find::findFrom(rows(), bar->needle(), bar->options(), at.row, at.at, true, true), true);
+    else findFromCurrentPage();
 }
 
 void PicMovieWnd::closeFindBar() {

@@ -42,9 +42,7 @@ private slots:
         QTest::newRow("name extension") << ".jpg" << false << true << "0@1n 1@1n 2@4n 3@1n 4@1n";
         QTest::newRow("separator in an intro") << " :x" << false << false << "3@20";
         QTest::newRow("never across the parts") << "jpg :" << false << true << "";
-        QTest::newRow("chinese") << "雨" << false << false << "0@7";
         QTest::newRow("empty needle") << "" << false << true << "";
-        QTest::newRow("no such text") << "snow" << false << true << "";
     }
     void findsInPartsAsAsked() {
         QFETCH(QString, needle);
@@ -56,13 +54,10 @@ private slots:
         QCOMPARE(countAll(kRows, needle, options), qsizetype(places.isEmpty() ? 0 : places.count(' ') + 1));
     }
 
-    void matchesDoNotOverlap() {
+    // Not overlapping; letters beyond ASCII fold as Qt folds them.
+    void matchesInOtherTexts() {
         QCOMPARE(placesOf({"x.jpg :aaaaa"}, "aa", {}), QStringLiteral("0@7 0@9"));
         QCOMPARE(placesOf({"x.jpg :AaAaA"}, "aA", {}), QStringLiteral("0@7 0@9"));
-    }
-
-    // Letters beyond ASCII fold as Qt folds them.
-    void foldsOtherLetters() {
         QCOMPARE(placesOf({"x.jpg :Ärger ärger ÄRGER"}, "äRGER", {}), QStringLiteral("0@7 0@13 0@19"));
         QCOMPARE(placesOf({"x.jpg :Ärger ärger"}, "ärger", {true, false}), QStringLiteral("0@13"));
         QCOMPARE(placesOf({"x.jpg :ΣΟΦΙΑ σοφια"}, "σοφ", {}), QStringLiteral("0@7 0@13"));
@@ -77,10 +72,8 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<bool>("wrapped");
         QTest::newRow("from a page start") << 1 << 0 << true << true << 2 << false;
-        QTest::newRow("a match on the place itself") << 2 << 0 << true << true << 2 << false;
         QTest::newRow("after the current match") << 2 << 0 << true << false << 3 << false;
         QTest::newRow("past the last wraps to the first") << 3 << 16 << true << false << 0 << true;
-        QTest::newRow("after the last page") << 4 << 0 << true << true << 0 << true;
         QTest::newRow("previous") << 3 << 7 << false << false << 2 << false;
         QTest::newRow("previous from the first wraps to the last") << 0 << 9 << false << false << 4 << true;
     }
@@ -101,11 +94,6 @@ private slots:
         QCOMPARE(findFrom(kRows, "snow", options, row, at, forward, inclusive).index, -1);
     }
 
-    void countsAsShown() {
-        QCOMPARE(countText(2, 17), QStringLiteral("第 3 / 17 处"));
-        QCOMPARE(countText(-1, 0), QStringLiteral("没有找到"));
-    }
-
     void replacesIntrosOnly_data() {
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("needle");
@@ -120,9 +108,6 @@ private slots:
         QTest::newRow("any case") << kRows << "rain" << "雪" << false
                                   << QStringList{"a.jpg :雨中雪 雪", "b.jpg", "rain.jpg :", "c.jpg :雪 and 雪 :x", "d.jpg :晴"}
                                   << 4 << QList<int>{0, 3};
-        QTest::newRow("exact case") << kRows << "RAIN" << "" << true
-                                    << QStringList{"a.jpg :雨中Rain rain", "b.jpg", "rain.jpg :", "c.jpg : and rain :x", "d.jpg :晴"}
-                                    << 1 << QList<int>{3};
         QTest::newRow("replacement holds the needle") << QStringList{"x.jpg :a-a"} << "a" << "aa" << true
                                                       << QStringList{"x.jpg :aa-aa"} << 2 << QList<int>{0};
         QTest::newRow("same text counts, changes no row") << QStringList{"x.jpg :ab"} << "ab" << "ab" << true
@@ -151,63 +136,34 @@ private slots:
         QCOMPARE(changed, changedRows);
     }
 
-    void replacesOneMatchWhileItStands() {
-        QStringList rows{"rain.jpg :Rain, rain"};
-        const QList<Match> found{{0, 0, 4, true}, {0, 10, 4, false}, {0, 16, 4, false}};
-        QCOMPARE(placesOf(rows, "rain", {false, true}), QStringLiteral("0@0n 0@10 0@16"));
-        QVERIFY(stillMatches(rows, found[1], "rain", {}));
-        QVERIFY(!stillMatches(rows, found[1], "rain", {true, false}));  // "Rain" is no exact match
-        rows[0] = replaceOne(rows[0], found[1], "雪");
-        QCOMPARE(rows[0], QStringLiteral("rain.jpg :雪, rain"));
-        QVERIFY(!stillMatches(rows, found[1], "rain", {}));  // that text is gone
-        QVERIFY(stillMatches(rows, found[0], "rain", {}));
-        // a name match is no longer one when the intro moved in under it
-        rows[0] = "x :rain.jpg";
-        QVERIFY(!stillMatches(rows, found[0], "rain", {}));
+    // A match taken as the place to replace must still be that text there.
+    void aMatchGoneIsNoMatch() {
+        QStringList rows{"rain.jpg :Rain"};
+        const Match name{0, 0, 4, true}, intro{0, 10, 4, false};
+        QVERIFY(stillMatches(rows, intro, "rain", {}));
+        QVERIFY(!stillMatches(rows, intro, "rain", {true, false}));
+        rows[0] = "rain.jpg :雪";
+        QVERIFY(!stillMatches(rows, intro, "rain", {}));
+        rows[0] = "x :rain.jpg";  // the intro moved in under the name's match
+        QVERIFY(!stillMatches(rows, name, "rain", {}));
     }
 
     void refusesWhatTheScriptCannotHold() {
         QVERIFY(refusedReplacement("雪、Snow：“好”").isEmpty());
-        QVERIFY(refusedReplacement(QString()).isEmpty());
-        const QString emoji = refusedReplacement(QStringLiteral("雪😀"));
-        QVERIFY(emoji.contains(QStringLiteral("😀")));
-        QVERIFY(emoji.contains(QStringLiteral("GBK")));
+        QVERIFY(refusedReplacement(QStringLiteral("雪😀")).contains(QStringLiteral("😀")));
         QVERIFY(!refusedReplacement("a\r\nb").isEmpty());
         QVERIFY(!refusedReplacement("a\nb").isEmpty());
-    }
-
-    void nextPageWithoutIntroWraps_data() {
-        QTest::addColumn<QStringList>("rows");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("found");
-        const QStringList rows{"1.jpg :a", "2.jpg", "3.jpg :b", "4.jpg :  ", "5.jpg :c"};
-        QTest::newRow("no intro part") << rows << 0 << 1;
-        QTest::newRow("blank intro") << rows << 1 << 3;
-        QTest::newRow("wraps") << rows << 3 << 1;
-        QTest::newRow("no page selected") << rows << -1 << 1;
-        QTest::newRow("only the current one") << QStringList{"1.jpg :a", "2.jpg :"} << 1 << 1;
-        QTest::newRow("all written") << QStringList{"1.jpg :a", "2.jpg :b"} << 0 << -1;
-        QTest::newRow("no pages") << QStringList{} << -1 << -1;
-    }
-    void nextPageWithoutIntroWraps() {
-        QFETCH(QStringList, rows);
-        QFETCH(int, from);
-        QFETCH(int, found);
-        QCOMPARE(nextPageWithoutIntro(rows, from), found);
     }
 
     void readsPageNumbers_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("row");  // −1: refused
         QTest::newRow("plain") << "3" << 2;
-        QTest::newRow("blanks around") << " 10 " << 9;
         QTest::newRow("full width") << "０５" << 4;
         QTest::newRow("zero") << "0" << -1;
         QTest::newRow("past the end") << "11" << -1;
         QTest::newRow("huge") << "99999999999999999999" << -1;
-        QTest::newRow("negative") << "-1" << -1;
         QTest::newRow("words") << "第三页" << -1;
-        QTest::newRow("empty") << "" << -1;
     }
     void readsPageNumbers() {
         QFETCH(QString, typed);
