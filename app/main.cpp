@@ -5,8 +5,11 @@
 #include "platform/session.h"
 
 #include "editor/journal_keeper.h"
+#include "editor/start_options.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QSettings>
 #include <QSessionManager>
 
 #include <csignal>
@@ -18,14 +21,25 @@ int main(int argc, char** argv) {
     // editor and every unsaved edit with it.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // Answered in a terminal without a graphical session too.
+    if (const std::optional<int> rc = kinoleaf::answerTerminalOptions(argc, argv)) return *rc;
     if (!kinoleaf::displayAvailable()) {
         // Qt would abort with a long English text about platform plugins.
         std::fprintf(stderr, "%s\n", kinoleaf::noDisplayMessage(argv[0]).toLocal8Bit().constData());
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kinoleaf"));
+    kinoleaf::nameApplication();
     kinoleaf::installChineseQtTexts();
+    QString wrong;
+    const std::optional<kinoleaf::StartOptions> options = kinoleaf::startOptions(QApplication::arguments(), &wrong);
+    if (!options) {
+        std::fprintf(stderr, "%s\n%s\n", wrong.toLocal8Bit().constData(),
+                     QStringLiteral("用法见 %1 --help").arg(QString::fromLocal8Bit(argv[0])).toLocal8Bit().constData());
+        return 2;
+    }
+    // The installed icon theme's, else the one built in.
+    QApplication::setWindowIcon(QIcon::fromTheme(kinoleaf::kDesktopId, QIcon(QStringLiteral(":/%1.svg").arg(kinoleaf::kDesktopId))));
     kinoleaf::quietImageReaderWarnings();
     kinoleaf::QtDialogs dialogs;
     kinoleaf::setDialogs(&dialogs);
@@ -42,8 +56,12 @@ int main(int argc, char** argv) {
             window.journalKeeper()->flush();
         }
     });
+    QSettings settings;
+    window.restoreWindowGeometry(settings);
     window.show();
+    window.openAtStart(settings, options->folder);
     const int rc = app.exec();
+    window.rememberState(settings, options->remembering);
     kinoleaf::setDialogs(nullptr);
     return rc;
 }
