@@ -44,10 +44,14 @@ int main(int argc, char** argv) {
     kinoleaf::QtDialogs dialogs;
     kinoleaf::setDialogs(&dialogs);
     kinoleaf::PicMovieWnd window;
+    QSettings settings;  // ~/.config/Kinoleaf/Kinoleaf.conf
     // Logging out closes the editor as its close box does, tools and
     // questions first; Cancel anywhere keeps the session. Without leave to
     // ask, the unsaved rows go to their journal, to be offered next time.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager& manager) {
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&](QSessionManager& manager) {
+        // The session may end the program before it returns from its loop.
+        window.rememberState(settings, options->remembering);
+        settings.sync();
         if (manager.allowsInteraction()) {
             const bool closed = !window.isVisible() || window.close();
             manager.release();
@@ -56,7 +60,6 @@ int main(int argc, char** argv) {
             window.journalKeeper()->flush();
         }
     });
-    QSettings settings;
     window.restoreWindowGeometry(settings);
     window.show();
     window.openAtStart(settings, options->folder);

@@ -118,7 +118,10 @@ QString spokenCaption(const QString& caption) {
         const bool between = i > 0 && i + 1 < text.size() && text[i].isSpace() && isCjk(text[i - 1]) && isCjk(text[i + 1]);
         if (!between) spoken += text[i];
     }
-    return spoken.trimmed();
+    spoken = spoken.trimmed();
+    // A label's colon says "the box follows", nothing a reader should speak.
+    while (spoken.endsWith(u'：') || spoken.endsWith(u':')) spoken.chop(1);
+    return spoken;
 }
 
 void makeReadable(QWidget* window) {

@@ -17,7 +17,8 @@ namespace kinoleaf {
 QList<int> readingOrder(const QList<QRect>& rects, int lineTolerance = 8);
 
 // A caption as a screen reader should say it: no mnemonic '&', no spaces
-// set between Chinese characters for looks ("确 定" reads "确定").
+// set between Chinese characters for looks ("确 定" reads "确定"), no
+// label's closing colon.
 QString spokenCaption(const QString& caption);
 
 // Names each control of the window that has no accessible name yet: buttons
