@@ -71,6 +71,7 @@ PicMovieWnd::PicMovieWnd(QWidget* parent) : QWidget(parent) {
     });
     qApp->installEventFilter(this);
     Form_Load();
+    prepareForDesktop();
 }
 
 PicMovieWnd::~PicMovieWnd() {

@@ -16,6 +16,7 @@ class QKeyEvent;
 class QLabel;
 class QShortcut;
 class QPushButton;
+class QSettings;
 
 namespace kinoleaf {
 
@@ -102,6 +103,17 @@ public:
     // Undo and redo of the page changes made in this window.
     MovieHistory* history() const { return m_history; }
 
+    // --- the desktop: command line, drops, remembered state ---
+    // Opens a movie folder as a pick in the folder list does (the unsaved
+    // question, the journals' offers, legacy names). False when it was not
+    // opened: the user was told why, or cancelled.
+    bool openFolder(const QString& path);
+    void restoreWindowGeometry(const QSettings& settings);
+    // Opens the folder given, else the one the last run left if it still
+    // exists; in the folder the last run left, at the page it showed.
+    void openAtStart(const QSettings& settings, const QString& folder);
+    void rememberState(QSettings& settings, bool withMovie) const;
+
     // --- controls, named as the tests and tools find them ---
     DriveListBox* DriveSelect;
     DirListBox* FilePathList;
@@ -177,6 +189,8 @@ private:
     enum class Guard { Proceed, Stop };
     Guard askToSaveBeforeLeaving();
     void buildControls();
+    // Folder drops, accessible names and the Tab order.
+    void prepareForDesktop();
     void placeControls();
     void prefetchNeighbours(int row);
     QString imagePathOfRow(int row) const;

@@ -1,6 +1,7 @@
 #include "editor/ToolWnd.h"
 
 #include "editor/PicMovieWnd.h"
+#include "editor/readable_controls.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dialogs.h"
 #include "platform/file_helpers.h"
@@ -172,6 +173,7 @@ void ToolWnd::showEvent(QShowEvent* event) {
     stayWithOwner();
     if (m_owner && m_disablesOwner) m_owner->setEnabled(false);
     Form_Load();
+    makeReadable(this);
 }
 
 void ToolWnd::closeEvent(QCloseEvent* event) {
