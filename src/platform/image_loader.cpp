@@ -389,7 +389,9 @@ void PreviewLoader::State::startShowLocked(const std::shared_ptr<State>& self, c
 }
 
 void PreviewLoader::State::startHintLocked(const std::shared_ptr<State>& self) {
-    if (prefetching) return;
+    // The page shown first: a guess beside it would share the cores with it
+    // (and its memory with the rest), and its end starts the hints anyway.
+    if (prefetching || (showing && !showing->done)) return;
     // A hint the latest show is already decoding needs no second decode.
     while (!queued.empty() && showing && showing->serves(queued.front(), hintTarget)) queued.pop_front();
     if (queued.empty()) return;

@@ -378,6 +378,23 @@ private slots:
         QVERIFY(!cache_->contains(*PreviewKey::forFile(unwanted, {665, 409})));
     }
 
+    // While the page asked for decodes, its box guesses nothing beside it:
+    // the guess would share the cores and memory the page needs now.
+    void hintsWaitForThePageShown() {
+        if (imageDecodeSlots() < 2) QSKIP("one decode slot: nothing runs beside the page anyway");
+        auto box = makeBox();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        const QString page = writeNoisyJpeg(dir_.path(), "waitpage.jpg");
+        const QStringList next{writeNoisyJpeg(dir_.path(), "wait1.jpg"), writeNoisyJpeg(dir_.path(), "wait2.jpg")};
+        QCOMPARE(box->showImage(page), ShowState::Pending);
+        box->prefetch(next);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        QCOMPARE(box->loaderStats().prefetchesStarted, 2);
+        QCOMPARE(box->loaderStats().mostRunning, 1);
+        for (const QString& path : next) QVERIFY(cache_->contains(*PreviewKey::forFile(path, {665, 409})));
+    }
+
     void showDoesNotWaitForPrefetching() {
         // Two boxes prefetching keep every prefetch thread busy.
         auto box = makeBox();
