@@ -1,6 +1,7 @@
 # The picture box, its decoder and the preview cache it shares.
 kinoleaf_library(kinoleaf_image
   preview_decoder.cpp
+  exif_thumbnail.cpp
   quick_preview.cpp
   preview_cache.cpp
   image_loader.cpp

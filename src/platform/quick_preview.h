@@ -3,8 +3,8 @@
 // a thumbnail someone already made (a cache, or the one a camera embeds in
 // its JPEG), scaled up by the picture box until the full picture replaces it.
 
-#include <QByteArray>
-#include <QByteArrayView>
+#include "platform/exif_thumbnail.h"
+
 #include <QImage>
 #include <QString>
 
@@ -18,23 +18,6 @@ namespace kinoleaf {
 // nothing. Called on the GUI thread while a key is handled, so it must only
 // look things up, never decode the picture itself.
 using ThumbnailSource = std::function<std::optional<QImage>(const QString& path, int minSide)>;
-
-// Where a JPEG's embedded EXIF thumbnail lies, read from the file's first
-// bytes. Offsets are into the bytes given.
-struct ExifThumbnailSpan {
-    qsizetype offset = 0;
-    qsizetype length = 0;
-    int orientation = 1;  // EXIF orientation of the main picture, 1..8
-};
-
-// How many bytes of a file findExifThumbnail is given: the EXIF segment
-// comes first in a camera's JPEG and can't be longer.
-inline constexpr qsizetype kExifHeadBytes = 64 * 1024;
-
-// Finds the IFD1 JPEG thumbnail of the first APP1 Exif segment of head.
-// Nothing for anything else, including bytes cut short or malformed: every
-// offset is checked against the segment before it is used.
-std::optional<ExifThumbnailSpan> findExifThumbnail(QByteArrayView head);
 
 // Turns an image as EXIF orientation (1..8) asks, as the full decode does.
 QImage applyExifOrientation(const QImage& image, int orientation);
