@@ -64,7 +64,8 @@ public:
     // The picture a showImage is still decoding; empty when none.
     QString pendingPath() const { return pendingPath_; }
     // The page whose quick preview is on screen in place of currentPath's
-    // picture, until its full picture comes; empty when none is.
+    // picture, until the pending picture comes or fails; empty when none
+    // is. Paging on to a page without one keeps the last one on screen.
     QString quickPreviewPath() const { return quickPath_; }
     QString lastError() const { return lastError_; }
 

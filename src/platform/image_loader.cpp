@@ -489,6 +489,7 @@ std::optional<PreviewResult> PreviewLoader::show(const QString& path, QSize targ
     if (const std::optional<PreviewKey> key = PreviewKey::forFile(path, target)) {
         if (const std::optional<CachedPreview> hit = s.cache->find(*key)) {
             ++s.stats.cacheHits;
+            s.startHintLocked(state_);  // hints that waited for the show dropped
             return fromCache(*hit);
         }
     }
@@ -516,6 +517,7 @@ void PreviewLoader::cancelShow() {
     QMutexLocker lock(&s.mutex);
     ++s.latest;  // a result already on its way is no longer the latest
     s.dropShowLocked();
+    s.startHintLocked(state_);  // hints that waited for the show
 }
 
 std::optional<CachedPreview> PreviewLoader::cached(const QString& path, QSize target) const {
