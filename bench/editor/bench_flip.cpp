@@ -3,23 +3,28 @@
 // selects the next row, fills the intro box and asks the picture box for the
 // page; the window is repainted after every key. Pages are JPEG photos never
 // seen before (the preview cache is emptied before each run).
-//   bench_flip [runs]
-// Three sets of pages: 21 of 1920x1080, 21 of 4000x3000, and 299 of
+//   bench_flip [runs [set...]]   (sets: hd 12mp held held-exif; all by default)
+// Four sets of pages: 21 of 1920x1080, 21 of 4000x3000, and 299 of
 // 4000x3000 of which one in four is progressive (a progressive picture is
-// held whole in memory while it decodes). Each set runs in a process of its
-// own, so its peak memory is its own.
+// held whole in memory while it decodes), once as Qt and cjpeg write them
+// and once with a 160x120 EXIF thumbnail in each, as cameras write them.
+// Each set runs in a process of its own, so its peak memory is its own.
 // Reports the CPU and wall time of each key's handling and repaint, the CPU
-// the background decoding took, how many pictures were on screen on the way,
-// the peak memory, and how long after the last key the last page's picture
-// is complete, next to the time one decode of such a page takes.
+// the background decoding took, how many pages had their full picture on
+// screen on the way and how many had a picture in some form (a quick
+// preview or the full one), the peak memory, and how long after the last
+// key the last page's picture is complete, next to the time one decode of
+// such a page takes.
 
 #include "bench_support.h"
 #include "editor/IntroTextBox.h"
 #include "editor/PicMovieWnd.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dir_list_box.h"
+#include "platform/image_exif_writer.h"
 #include "platform/preview_cache.h"
 #include "platform/preview_decoder.h"
+#include "platform/quick_preview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +38,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <unistd.h>
@@ -51,12 +57,15 @@ struct PageSet {
     int pages;
     int progressiveEvery;  // 0: none; n: pages n-2, 2n-2, ... (the last one too)
     int distinct;          // pictures told apart by content; the rest are links to them
+    bool exifThumbnail = false;
 };
 
 const PageSet kSets[] = {
     {"hd", "JPEG 1920x1080", {1920, 1080}, 21, 0, 21},
     {"12mp", "JPEG 4000x3000", {4000, 3000}, 21, 0, 21},
     {"held", "JPEG 4000x3000, one in four progressive (4:4:4)", {4000, 3000}, 299, 4, 8},
+    {"held-exif", "JPEG 4000x3000, one in four progressive (4:4:4), with EXIF thumbnails", {4000, 3000}, 299, 4, 8,
+     true},
 };
 
 bool progressivePage(const PageSet& set, int page) {
@@ -102,8 +111,17 @@ bool writeSet(const PageSet& set, const QString& dir) {
             return false;
         }
         const QImage image = photoLike(set.size, unsigned(page + 1) * 7919u);
-        const bool written = progressivePage(set, page) ? writeProgressive(image, path)
+        bool written = progressivePage(set, page) ? writeProgressive(image, path)
                                                        : image.save(path, "jpeg", 90);
+        if (written && set.exifThumbnail) {
+            QFile file(path);
+            const QByteArray plain = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            file.close();
+            const QByteArray withThumb =
+                withExifThumbnail(plain, image.scaled(160, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            written = !withThumb.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                      file.write(withThumb) == withThumb.size();
+        }
         if (!written) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return false;
@@ -120,15 +138,23 @@ void pressShiftRight() {
     QApplication::sendEvent(focused, &release);
 }
 
-// Waits (running the event loop) until the box shows path completely.
+// Waits (running the event loop) until the box shows path completely. The
+// loop sleeps until an event comes, as the editor's does: a loop polling
+// for the picture would take a core from the decodes it waits for.
 bool waitShown(aicAlphaImage* box, const QString& path, int timeoutMs = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!(box->currentPath() == path && box->pendingPath().isEmpty())) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    return true;
+    auto done = [&] { return box->currentPath() == path && box->pendingPath().isEmpty(); };
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(box, &aicAlphaImage::imageShown, &loop, [&] {
+        if (done()) loop.quit();
+    });
+    QObject::connect(box, &aicAlphaImage::imageFailed, &loop, &QEventLoop::quit);
+    timeout.start(timeoutMs);
+    loop.exec();
+    return done();
 }
 
 // The process's peak resident memory in MB since it started or since the
@@ -184,7 +210,18 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
         otherDecode.push_back(threadCpuMs() - c0);
     }
 
-    std::vector<double> keyCpu, keyWall, lastComplete, shownPages, pageLag, backgroundCpu, backgroundPerKey, peakMb;
+    // Reading the last page's quick preview, as a key does on the GUI thread.
+    std::vector<double> quickRead;
+    bool hasQuick = false;
+    for (int i = 0; i < 20; ++i) {
+        const double c0 = threadCpuMs();
+        hasQuick = !readQuickPreview(last, {}, 256).isNull();
+        quickRead.push_back(threadCpuMs() - c0);
+    }
+
+    std::vector<double> lastCpu;  // the process's, from the last key to its picture
+    std::vector<double> keyCpu, keyWall, lastComplete, shownPages, anyFormPages, pageLag, anyLag, backgroundCpu,
+        backgroundPerKey, peakMb;
     for (int run = 0; run < runs; ++run) {
         box->waitForBackgroundWork();
         PreviewCache::shared()->clear();
@@ -201,15 +238,20 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
         const bool peakReset = run == 0 || resetPeakMemory();
 
         // When each page's picture was on screen, counted from its key.
-        std::vector<double> keyAt(keys + 1, -1), shownAt(keys + 1, -1);
+        // anyAt: its quick preview or its full picture, whichever came first.
+        std::vector<double> keyAt(keys + 1, -1), shownAt(keys + 1, -1), anyAt(keys + 1, -1);
         QElapsedTimer clock;
         clock.start();
         auto noteShown = [&] {
             const int page = int(pages.indexOf(box->currentPath()));
             if (page > 0 && shownAt[page] < 0 && box->pendingPath().isEmpty()) shownAt[page] = msSince(clock);
+            if (page > 0 && anyAt[page] < 0 && box->pendingPath().isEmpty()) anyAt[page] = msSince(clock);
+            const int quick = int(pages.indexOf(box->quickPreviewPath()));
+            if (quick > 0 && anyAt[quick] < 0) anyAt[quick] = msSince(clock);
         };
         QObject counter;
         QObject::connect(box, &aicAlphaImage::imageShown, &counter, noteShown);
+        QObject::connect(box, &aicAlphaImage::quickPreviewShown, &counter, noteShown);
         int sent = 0;
         QElapsedTimer sinceLast;
         QEventLoop loop;
@@ -238,8 +280,10 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
             std::fprintf(stderr, "the keys reached row %d, not %d\n", wnd.selectedRow(), keys);
             return false;
         }
+        const double lastCpu0 = processCpuMs();
         if (!waitShown(box, last)) return false;
         lastComplete.push_back(msSince(sinceLast));
+        lastCpu.push_back(processCpuMs() - lastCpu0);
         // Whatever the keys left to decode counts too: the neighbours of the
         // last page and the stale decodes winding down.
         box->waitForBackgroundWork();
@@ -247,13 +291,18 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
         backgroundCpu.push_back(background);
         backgroundPerKey.push_back(background / keys);
         if (peakReset) peakMb.push_back(peakMemoryMb());
-        int shown = 0;
+        int shown = 0, anyForm = 0;
         for (int page = 1; page < keys; ++page) {
+            if (anyAt[page] >= 0) {
+                ++anyForm;
+                anyLag.push_back(anyAt[page] - keyAt[page]);
+            }
             if (shownAt[page] < 0) continue;
             ++shown;
             pageLag.push_back(shownAt[page] - keyAt[page]);
         }
         shownPages.push_back(shown);
+        anyFormPages.push_back(anyForm);
     }
 
     const char* lastKind = progressivePage(set, keys) ? "progressive " : "";
@@ -265,11 +314,19 @@ bool runSet(const PageSet& set, const QString& dir, int runs) {
     std::printf("  background decoding: CPU per key %s ms\n", qPrintable(figures(backgroundPerKey)));
     std::printf("                       CPU per run %s ms (%.2f cores over the keys)\n",
                 qPrintable(figures(backgroundCpu, 0)), median(backgroundPerKey) / kKeyIntervalMs);
-    std::printf("  pictures on screen on the way: median %.0f of %d pages; each after its key: %s ms\n",
-                median(shownPages), keys - 1, qPrintable(figures(pageLag)));
+    std::printf("  full pictures on screen on the way: median %.0f (min %.0f, max %.0f) of %d pages; each after its key: %s ms\n",
+                median(shownPages), *std::min_element(shownPages.begin(), shownPages.end()),
+                *std::max_element(shownPages.begin(), shownPages.end()), keys - 1, qPrintable(figures(pageLag)));
+    std::printf("  pages with a picture in some form (quick preview or full): median %.0f (min %.0f, max %.0f) of %d; "
+                "each after its key: %s ms\n",
+                median(anyFormPages), *std::min_element(anyFormPages.begin(), anyFormPages.end()),
+                *std::max_element(anyFormPages.begin(), anyFormPages.end()), keys - 1, qPrintable(figures(anyLag)));
+    std::printf("  reading a page's quick preview on the GUI thread: CPU %s ms (%s)\n", qPrintable(figures(quickRead, 3)),
+                hasQuick ? "EXIF thumbnail found" : "none in the file");
     std::printf("  peak memory of a run: %s MB; of the process: %.0f MB\n", qPrintable(figures(peakMb, 0)),
                 peakMemoryMb());
-    std::printf("  last picture complete after the last key: wall %s ms\n", qPrintable(figures(lastComplete)));
+    std::printf("  last picture complete after the last key: wall %s ms; CPU of the process meanwhile %s ms\n",
+                qPrintable(figures(lastComplete)), qPrintable(figures(lastCpu)));
     std::printf("  one decode of the last (%spage): CPU %s ms (one decode and a 16.7 ms frame: %.1f ms)\n",
                 lastKind, qPrintable(figures(decode)), median(decode) + 16.7);
     if (!otherDecode.empty())
@@ -297,7 +354,10 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 7;
     std::printf("processor: %s\n", qPrintable(processorName()));
     std::fflush(stdout);
+    QStringList only;
+    for (int i = 2; i < argc; ++i) only << argv[i];
     for (const PageSet& set : kSets) {
+        if (!only.isEmpty() && !only.contains(set.id)) continue;
         QTemporaryDir tmp;
         if (!writeSet(set, tmp.path())) return 1;
         // Writing the pages takes memory of its own: the run gets a fresh process.

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QResizeEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kinoleaf {
@@ -31,6 +32,7 @@ QSize aicAlphaImage::previewTarget() const {
 
 bool aicAlphaImage::LoadImage_FromFile(const QString& path) {
     pendingPath_.clear();
+    dropQuickPreview();
     const QSize target = previewTarget();
     const PreviewResult result = loader_->load(path, target);
     if (!result.ok()) {
@@ -49,8 +51,10 @@ aicAlphaImage::ShowState aicAlphaImage::showImage(const QString& path) {
     if (!now) {
         pendingPath_ = path;
         pendingTarget_ = target;
+        showQuickPreview(path);
         return ShowState::Pending;
     }
+    dropQuickPreview();
     if (!now->ok()) {
         lastError_ = now->error;
         return ShowState::Failed;
@@ -64,6 +68,7 @@ void aicAlphaImage::cancelPending() {
     if (pendingPath_.isEmpty()) return;
     pendingPath_.clear();
     loader_->cancelShow();
+    dropQuickPreview();
 }
 
 void aicAlphaImage::prefetch(const QStringList& paths) {
@@ -86,6 +91,7 @@ void aicAlphaImage::requestPending(QSize target) {
 
 void aicAlphaImage::finishPending(const QString& path, QSize target, const PreviewResult& result) {
     pendingPath_.clear();
+    dropQuickPreview();
     if (!result.ok()) {
         lastError_ = result.error;
         emit imageFailed(path, result.error);
@@ -96,10 +102,39 @@ void aicAlphaImage::finishPending(const QString& path, QSize target, const Previ
     emit imageShown(path);
 }
 
+void aicAlphaImage::showQuickPreview(const QString& path) {
+    const QSize target = previewTarget();
+    const int minSide = std::min({256, target.width(), target.height()});
+    QImage quick = readQuickPreview(path, thumbnailSource_, minSide);
+    // None: what is on screen stays, as for a page without one before.
+    if (quick.isNull()) return;
+    quick_ = std::move(quick);
+    quickPath_ = path;
+    update();
+    emit quickPreviewShown(path);
+}
+
+void aicAlphaImage::dropQuickPreview() {
+    if (quickPath_.isEmpty()) return;
+    quick_ = QImage();
+    quickPath_.clear();
+    update();
+}
+
 void aicAlphaImage::paintEvent(QPaintEvent*) {
+    const QRect area = contentsRect();
+    if (!quick_.isNull()) {
+        // Scaled up to the size the full picture will have.
+        const QSize shown = fitSize(quick_.size(), area.size());
+        const QPoint topLeft(area.x() + (area.width() - shown.width()) / 2,
+                             area.y() + (area.height() - shown.height()) / 2);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(topLeft, shown), quick_);
+        return;
+    }
     if (preview_.isNull()) return;
     const qreal dpr = devicePixelRatioF();
-    const QRect area = contentsRect();
     // Until a resize's new preview arrives, the old one is stretched to fit.
     QSizeF shown = QSizeF(preview_.size()) / dpr;
     if (previewTarget_ != previewTarget()) shown = QSizeF(fitSize(preview_.size(), area.size()));

@@ -17,6 +17,9 @@
 #include <pthread.h>
 #include <sched.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kinoleaf {
 
@@ -44,6 +47,34 @@ void runAsBackgroundWork() {
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &param);
 #endif
 }
+
+// A progressive 12 MP JPEG decodes into some 72 MB of coefficients that
+// libjpeg allocates and zeroes before reading a byte of the scans. glibc
+// gives such blocks back to the system when they are freed (thread arenas
+// do whatever the thresholds say), so every decode faulted them in afresh:
+// some 220 ms of CPU on a virtual machine, half the decode, and no cancel
+// can cut it short. Decodes allocate from one arena that keeps freed memory
+// for the next decode; it goes back to the system once decoding rests.
+void keepDecodeMemory() {
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest: a 12 MP component's coefficients fit below
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
+}
+
+// Set before main: the arena limit counts only while no thread has an arena
+// of its own, and Qt starts threads early.
+[[maybe_unused]] const bool decodeMemoryKept = (keepDecodeMemory(), true);
+
+void releaseDecodeMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// How long the last worker waits for more work before the memory goes back.
+constexpr int kRestMs = 300;
 
 // A picture this big decodes at full size first (gigabytes for the largest):
 // decoded only when it is to be shown, never on a guess beside another.
@@ -98,6 +129,7 @@ public:
         QMutexLocker lock(&mutex_);
         jobs_.push_back({std::move(task), std::move(run)});
         startWorkersLocked();
+        resting_.wakeOne();
     }
 
     // Takes the task out if it has not begun.
@@ -113,6 +145,7 @@ public:
         QMutexLocker lock(&mutex_);
         held_ = held;
         startWorkersLocked();
+        resting_.wakeAll();
     }
 
     bool waitForDone(int timeoutMs) { return pool()->waitForDone(timeoutMs); }
@@ -125,7 +158,15 @@ private:
 
     QThreadPool* pool() {
         static QPointer<QThreadPool> pool;
-        if (!pool) pool = makePool(slots_);
+        if (!pool) {
+            pool = makePool(slots_);
+            // A resting worker would hold up the pool's end by its rest.
+            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, pool, [this] {
+                QMutexLocker lock(&mutex_);
+                quitting_ = true;
+                resting_.wakeAll();
+            });
+        }
         return pool;
     }
 
@@ -142,8 +183,14 @@ private:
             Job job;
             {
                 QMutexLocker lock(&mutex_);
+                // The last worker out waits a little: paging goes on with
+                // the memory of the decodes before.
+                if (jobs_.empty() && !held_ && !quitting_ && busy_ == 0) resting_.wait(&mutex_, kRestMs);
                 if (jobs_.empty() || held_) {
                     --workers_;
+                    const bool rest = workers_ == 0 && busy_ == 0;
+                    lock.unlock();
+                    if (rest) releaseDecodeMemory();
                     return;
                 }
                 auto it = std::find_if(jobs_.begin(), jobs_.end(),
@@ -161,10 +208,12 @@ private:
 
     const int slots_ = std::clamp(QThread::idealThreadCount(), 1, 2);
     QMutex mutex_;
+    QWaitCondition resting_;
     std::deque<Job> jobs_;
     int workers_ = 0;  // started, not yet out of work
     int busy_ = 0;     // running a decode
     bool held_ = false;
+    bool quitting_ = false;
 };
 
 } // namespace
@@ -340,7 +389,9 @@ void PreviewLoader::State::startShowLocked(const std::shared_ptr<State>& self, c
 }
 
 void PreviewLoader::State::startHintLocked(const std::shared_ptr<State>& self) {
-    if (prefetching) return;
+    // The page shown first: a guess beside it would share the cores with it
+    // (and its memory with the rest), and its end starts the hints anyway.
+    if (prefetching || (showing && !showing->done)) return;
     // A hint the latest show is already decoding needs no second decode.
     while (!queued.empty() && showing && showing->serves(queued.front(), hintTarget)) queued.pop_front();
     if (queued.empty()) return;
@@ -438,6 +489,7 @@ std::optional<PreviewResult> PreviewLoader::show(const QString& path, QSize targ
     if (const std::optional<PreviewKey> key = PreviewKey::forFile(path, target)) {
         if (const std::optional<CachedPreview> hit = s.cache->find(*key)) {
             ++s.stats.cacheHits;
+            s.startHintLocked(state_);  // hints that waited for the show dropped
             return fromCache(*hit);
         }
     }
@@ -465,6 +517,7 @@ void PreviewLoader::cancelShow() {
     QMutexLocker lock(&s.mutex);
     ++s.latest;  // a result already on its way is no longer the latest
     s.dropShowLocked();
+    s.startHintLocked(state_);  // hints that waited for the show
 }
 
 std::optional<CachedPreview> PreviewLoader::cached(const QString& path, QSize target) const {

@@ -11,9 +11,10 @@
 // decodes it twice.
 //
 // Background decodes of every picture box share imageDecodeSlots() threads;
-// a show goes ahead of every prefetch waiting, and each box hands over one
-// prefetch at a time, so a box has at most its newest page and one
-// neighbour decoding (besides a stale decode winding down).
+// a show goes ahead of every prefetch waiting, each box hands over one
+// prefetch at a time, and none while its show decodes, so a box has at most
+// its newest page or one neighbour decoding (besides a stale decode winding
+// down), the newest page's decode first.
 
 #include "platform/preview_cache.h"
 #include "platform/preview_decoder.h"

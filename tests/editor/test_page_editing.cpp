@@ -5,6 +5,7 @@
 #include "model/script_file.h"
 #include "platform/aic_alpha_image.h"
 #include "platform/dir_list_box.h"
+#include "platform/image_exif_writer.h"
 #include "platform/preview_cache.h"
 #include "support/image_samples.h"
 #include "support/test_files.h"
@@ -323,6 +324,32 @@ private slots:
         emit f.wnd->PicMovieImg->imageFailed(dir + "/renamed.jpg", QStringLiteral("找不到文件"));
         VERIFY_DIALOGS(f.dialogs);
         QVERIFY(f.intro()->isEnabled());
+    }
+
+    // The thumbnail a page shows while its picture decodes is no picture
+    // shown: a decode that fails is reported as for a page without one.
+    void aQuickPreviewIsNoShownPicture() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", {"1.jpg"}, QStringList{"1.jpg :一", "thumb.jpg :二"});
+        const QByteArray noisy = test::readBytes(test::writeNoisyJpeg(dir, "noise.jpg"));
+        QImage thumb(160, 120, QImage::Format_RGB32);
+        thumb.fill(Qt::green);
+        // Its thumbnail is fine; a second start-of-image in the scan breaks the picture.
+        test::writeBytes(dir, "thumb.jpg",
+                         withExifThumbnail(noisy.left(noisy.size() / 2) + "\xFF\xD8" + noisy.mid(noisy.size() / 2), thumb));
+        f.open(dir);
+        QTRY_COMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        f.dialogs.expectMessage(QStringLiteral("无效的图片地址"));
+        f.wnd->setSelectedRow(1);
+        QCOMPARE(f.wnd->PicMovieImg->quickPreviewPath(), dir + "/thumb.jpg");
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        QTRY_VERIFY(!f.intro()->isEnabled());
+        VERIFY_DIALOGS(f.dialogs);
+        QVERIFY(f.wnd->PicMovieImg->quickPreviewPath().isEmpty());
+        QCOMPARE(f.wnd->PicMovieImg->currentPath(), dir + "/1.jpg");
+        QCOMPARE(f.intro()->text(), QStringLiteral("一"));
+        QVERIFY(!f.wnd->editedThisMovie);
+        QVERIFY(f.wnd->LabelLogMsg->text().contains(QStringLiteral("图片数据已损坏")));
     }
 
     void aLaterPageWinsOverAPictureStillDecoding() {

@@ -8,13 +8,20 @@
 #include "support/test_files.h"
 #include "support/image_samples.h"
 
+#include "platform/image_exif_writer.h"
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <sys/resource.h>
+#include <thread>
 
 using namespace kinoleaf;
 using namespace kinoleaf::test;
@@ -371,6 +378,23 @@ private slots:
         QVERIFY(!cache_->contains(*PreviewKey::forFile(unwanted, {665, 409})));
     }
 
+    // While the page asked for decodes, its box guesses nothing beside it:
+    // the guess would share the cores and memory the page needs now.
+    void hintsWaitForThePageShown() {
+        if (imageDecodeSlots() < 2) QSKIP("one decode slot: nothing runs beside the page anyway");
+        auto box = makeBox();
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        const QString page = writeNoisyJpeg(dir_.path(), "waitpage.jpg");
+        const QStringList next{writeNoisyJpeg(dir_.path(), "wait1.jpg"), writeNoisyJpeg(dir_.path(), "wait2.jpg")};
+        QCOMPARE(box->showImage(page), ShowState::Pending);
+        box->prefetch(next);
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->waitForBackgroundWork());
+        QCOMPARE(box->loaderStats().prefetchesStarted, 2);
+        QCOMPARE(box->loaderStats().mostRunning, 1);
+        for (const QString& path : next) QVERIFY(cache_->contains(*PreviewKey::forFile(path, {665, 409})));
+    }
+
     void showDoesNotWaitForPrefetching() {
         // Two boxes prefetching keep every prefetch thread busy.
         auto box = makeBox();
@@ -412,6 +436,104 @@ private slots:
 
         QCOMPARE(box->showImage(cut), ShowState::Shown);  // the flag is kept in the cache
         QVERIFY(box->currentIncomplete());
+    }
+
+    // A page still decoding shows its embedded thumbnail at once, scaled up
+    // to where its picture will be; the box's picture stays the old one
+    // until the decode ends, and goes back to it when the decode fails.
+    void quickPreviewStandsInUntilTheFullPicture() {
+        auto box = makeBox();
+        const QString old = writeSolid(dir_.path(), "qold.png", {40, 30}, kBlue);
+        QVERIFY(box->LoadImage_FromFile(old));
+        QSignalSpy quick(box.get(), &aicAlphaImage::quickPreviewShown);
+        QSignalSpy shown(box.get(), &aicAlphaImage::imageShown);
+        QSignalSpy failed(box.get(), &aicAlphaImage::imageFailed);
+        QImage red(160, 120, QImage::Format_RGB32);
+        red.fill(kRed);
+        const QByteArray noisy = readBytes(writeNoisyJpeg(dir_.path(), "qnoise.jpg"));
+        const QString next = writeBytes(dir_.path(), "qnext.jpg", withExifThumbnail(noisy, red));
+        auto screenAt = [&](int x, int y) { return box->grab().toImage().pixel(x, y); };
+
+        QCOMPARE(box->showImage(next), ShowState::Pending);
+        QCOMPARE(box->quickPreviewPath(), next);
+        QCOMPARE(shownPaths(quick), QStringList{next});
+        QCOMPARE(box->currentPath(), old);
+        QCOMPARE(box->pendingPath(), next);
+        // 4:3 in 665x409: 545 wide from x 60, as the full picture will be.
+        QVERIFY(near(screenAt(62, 2), kRed));
+        QVERIFY(near(screenAt(602, 406), kRed));
+        QVERIFY(!near(screenAt(57, 200), kRed));
+        QVERIFY(shown.wait(10000));
+        QVERIFY(box->quickPreviewPath().isEmpty());
+        QCOMPARE(box->currentPath(), next);
+        QCOMPARE(box->currentPreview().size(), QSize(545, 409));
+        QCOMPARE(screenAt(332, 204), box->currentPreview().pixel(272, 204));
+
+        // A thumbnail source comes first; a failed decode takes the preview
+        // away and leaves the picture as it was, as without one.
+        QImage green(64, 48, QImage::Format_RGB32);
+        green.fill(qRgb(20, 200, 20));
+        QStringList asked;
+        box->setThumbnailSource([&](const QString& path, int minSide) -> std::optional<QImage> {
+            asked << QString("%1 %2").arg(QFileInfo(path).fileName()).arg(minSide);
+            return green;
+        });
+        // The second start-of-image in the scan is an error only the decode meets.
+        const QString broken = writeBytes(dir_.path(), "qbroken.jpg",
+                                          noisy.left(noisy.size() / 2) + "\xFF\xD8" + noisy.mid(noisy.size() / 2));
+        QCOMPARE(box->showImage(broken), ShowState::Pending);
+        QCOMPARE(asked, QStringList{"qbroken.jpg 256"});
+        QCOMPARE(box->quickPreviewPath(), broken);
+        QVERIFY(near(screenAt(332, 204), qRgb(20, 200, 20)));
+        QVERIFY(failed.wait(10000));
+        QVERIFY(box->quickPreviewPath().isEmpty());
+        QCOMPARE(box->currentPath(), next);
+        QCOMPARE(screenAt(332, 204), box->currentPreview().pixel(272, 204));
+        QCOMPARE(shown.size(), 1);
+
+        // Given up: back to the picture, no signal.
+        QCOMPARE(box->showImage(writeNoisyJpeg(dir_.path(), "qplain.jpg")), ShowState::Pending);
+        QVERIFY(!box->quickPreviewPath().isEmpty());
+        box->cancelPending();
+        QVERIFY(box->quickPreviewPath().isEmpty());
+        QCOMPARE(screenAt(332, 204), box->currentPreview().pixel(272, 204));
+        // Never taken for the picture: the cache holds none for the pages.
+        QVERIFY(box->waitForBackgroundWork());
+        QVERIFY(!cache_->contains(*PreviewKey::forFile(broken, {665, 409})));
+        QTest::qWait(20);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(quick.size(), 3);
+    }
+
+    // A progressive JPEG decodes into memory the size of its coefficients,
+    // zeroed before a byte of its scans is read; faulting it in afresh for
+    // each decode cost more than the rest of the decode, and no cancel could
+    // cut it short. Decodes after the first find that memory at hand.
+    void decodesReuseTheMemoryOfTheOnesBefore() {
+        QImageWriter writer(dir_.filePath("progressive.jpg"), "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QImage noise(2400, 1800, QImage::Format_RGB32);
+        noise.fill(kRed);
+        QVERIFY(writer.write(noise));
+        auto faultsOfDecode = [&] {
+            long faults = -1;
+            std::thread([&] {
+                rusage before{}, after{};
+                getrusage(RUSAGE_THREAD, &before);
+                if (decodePreview(dir_.filePath("progressive.jpg"), {600, 450}).ok()) {
+                    getrusage(RUSAGE_THREAD, &after);
+                    faults = after.ru_minflt - before.ru_minflt;
+                }
+            }).join();
+            return faults;
+        };
+        // Memory goes back to the system only once every worker has rested.
+        QVERIFY(waitForImageWorkers(60000));
+        const long first = faultsOfDecode();
+        const long second = faultsOfDecode();
+        // 2400x1800 at 4:2:0 holds 13 MB of coefficients: 3,300 pages.
+        QVERIFY2(first >= 0 && second >= 0 && second < 400,
+                 qPrintable(QString("%1 then %2").arg(first).arg(second)));
     }
 
     void resizeWhilePendingDecodesForTheNewSize() {
