@@ -12,6 +12,7 @@
 #include <optional>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QShortcut;
 class QPushButton;
@@ -33,6 +34,7 @@ class JournalKeeper;
 class LoadingWnd;
 class PageRowsView;
 class MovieHistory;
+class OverviewWnd;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -127,6 +129,9 @@ public:
     QFrame* Line2;
     QFrame* Line3;
     QFrame* Shape1;
+    // The thumbnail overview (F4), made at its first opening and kept.
+    QPushButton* BtnOverview = nullptr;
+    OverviewWnd* overviewWnd();
 
 
 public slots:
@@ -148,6 +153,7 @@ public slots:
     void BtnImgCut_Click();
     void BtnMovieCut_Click();
     void BtnLinkServer_Click();
+    void BtnOverview_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -174,6 +180,8 @@ private:
     enum class Guard { Proceed, Stop };
     Guard askToSaveBeforeLeaving();
     void buildControls();
+    void buildOverviewControls();
+    bool overviewKey(const QKeyEvent* key);  // F4
     void placeControls();
     void prefetchNeighbours(int row);
     QString imagePathOfRow(int row) const;
@@ -232,6 +240,7 @@ private:
     WndMovieCutVol* m_movieCut = nullptr;
     ServerLoginWnd* m_login = nullptr;
     ServerMovieListWnd* m_movieList = nullptr;
+    OverviewWnd* m_overview = nullptr;
 };
 
 } // namespace kinoleaf

@@ -7,20 +7,15 @@
 
 namespace kinoleaf {
 
-OverviewModel::OverviewModel(ThumbnailProvider* thumbs, QObject* parent)
-    : QIdentityProxyModel(parent), m_thumbs(thumbs) {}
-
-void OverviewModel::setFolder(const QString& folder) {
-    if (folder == m_folder) return;
-    m_folder = folder;
-    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
-}
+OverviewModel::OverviewModel(ThumbnailProvider* thumbs, std::function<QString()> folder, QObject* parent)
+    : QIdentityProxyModel(parent), m_thumbs(thumbs), m_folder(std::move(folder)) {}
 
 QString OverviewModel::imagePath(int row) const {
     if (row < 0 || row >= rowCount()) return {};
     const QString name = imageNameOfRow(QIdentityProxyModel::data(index(row, 0), Qt::DisplayRole).toString());
-    if (name.isEmpty() || m_folder.isEmpty()) return {};
-    return m_folder + QLatin1Char('/') + name;
+    const QString folder = m_folder ? m_folder() : QString();
+    if (name.isEmpty() || folder.isEmpty()) return {};
+    return folder + QLatin1Char('/') + name;
 }
 
 QVariant OverviewModel::data(const QModelIndex& index, int role) const {

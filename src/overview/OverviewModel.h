@@ -6,6 +6,8 @@
 
 #include <QIdentityProxyModel>
 
+#include <functional>
+
 namespace kinoleaf {
 
 class ThumbnailProvider;
@@ -22,10 +24,10 @@ public:
     static constexpr int kIntroChars = 40;
     static inline const char* kMimeType = "application/x-kinoleaf-pages";
 
-    OverviewModel(ThumbnailProvider* thumbs, QObject* parent = nullptr);
+    // folder tells the movie's folder as it is now: loading another movie
+    // changes it without a signal of its own.
+    OverviewModel(ThumbnailProvider* thumbs, std::function<QString()> folder, QObject* parent = nullptr);
 
-    void setFolder(const QString& folder);
-    QString folder() const { return m_folder; }
     QString imagePath(int row) const;
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -41,7 +43,7 @@ public:
 
 private:
     ThumbnailProvider* m_thumbs;
-    QString m_folder;
+    std::function<QString()> m_folder;
 };
 
 } // namespace kinoleaf
