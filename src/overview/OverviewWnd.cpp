@@ -119,6 +119,7 @@ private:
         if (state < 0) return;  // on its way
         // A drawn tile, never an empty hole: the page is there, its picture not.
         p->setPen(QColor(0xB0, 0x30, 0x30));
+        p->setBrush(Qt::NoBrush);
         p->drawRect(box.adjusted(0, 0, -1, -1));
         p->drawText(box, Qt::AlignCenter,
                     state == Thumbnail::Missing ? QStringLiteral("图片不存在") : QStringLiteral("无法显示"));
@@ -310,6 +311,11 @@ OverviewWnd::~OverviewWnd() = default;
 void OverviewWnd::Form_Load() {
     onMainRowChanged(m_wnd->selectedRow());
     scheduleRequests();
+}
+
+bool OverviewWnd::Form_Unload() {
+    m_thumbs->request({});  // nothing on view any more
+    return true;
 }
 
 int OverviewWnd::thumbSide() const { return m_delegate->side; }

@@ -70,6 +70,7 @@ public:
 
 protected:
     void Form_Load() override;
+    bool Form_Unload() override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
