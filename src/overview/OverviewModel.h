@@ -36,7 +36,12 @@ public:
     // itself is the view's, through the main window's rows.
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+    // The drop is taken as a copy, so the view never removes the dragged rows
+    // itself; the move goes through the main window.
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    // Rows change only through the main window's row operations.
+    bool removeRows(int, int, const QModelIndex& = {}) override { return false; }
     bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                          const QModelIndex& parent) const override;
     bool dropMimeData(const QMimeData*, Qt::DropAction, int, int, const QModelIndex&) override { return false; }
