@@ -74,9 +74,9 @@ public:
         if (intro.isEmpty()) {
             p->setPen(kNoIntro);
             p->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("（无解说）"));
-            // A corner of the tile says it too, seen from afar.
-            const QPoint c = r.topRight();
-            const QPoint corner[3] = {c, c + QPoint(-14, 0), c + QPoint(0, 14)};
+            // A corner of the tile, beside the text, says it too, seen from afar.
+            const QPoint c = r.bottomRight();
+            const QPoint corner[3] = {c, c + QPoint(-14, 0), c + QPoint(0, -14)};
             p->setPen(Qt::NoPen);
             p->setBrush(kNoIntro);
             p->drawPolygon(corner, 3);
