@@ -1,4 +1,5 @@
 #include "editor/PicMovieWnd.h"
+#include "overview/OverviewWnd.h"
 
 #include "editor/IntroTextBox.h"
 #include "editor/LoadingWnd.h"
@@ -83,6 +84,7 @@ PicMovieWnd::~PicMovieWnd() {
     delete m_movieCut;
     delete m_movieList;
     delete m_login;
+    delete m_overview;
     // The controls go after this window's own part; what they signal while
     // they go (the page list empties its model) must not reach it.
     for (QObject* sender : std::initializer_list<QObject*>{ListMoviePics, ListMoviePics->model(),
@@ -148,6 +150,7 @@ void PicMovieWnd::buildControls() {
     button(BtnExportTj, "BtnExportTj", QStringLiteral("验证并生成发布脚本"));
     button(BtnLinkServer, "BtnLinkServer", QStringLiteral("登陆Quillhall"));
     BtnLinkServer->setVisible(false);  // nothing in the editor shows it
+    buildOverviewControls();
 
     Label1 = new QLabel(QStringLiteral("Label1"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -483,7 +486,7 @@ bool PicMovieWnd::eventFilter(QObject* watched, QEvent* event) {
         if (firstDelivery && w->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (const std::optional<bool> found = handleFindKey(key, focused)) return *found;
-            if (m_history->handleKey(key)) return true;
+            if (m_history->handleKey(key) || overviewKey(key)) return true;
             const bool paged = Form_KeyDown(key->key(), key->modifiers() & ~Qt::KeypadModifier, focused);
             // The focused control still gets the key, except the intro box
             // after a page change: Shift+arrow would select a character of

@@ -37,6 +37,7 @@ class PageRowsView;
 class MovieHistory;
 class FindBar;
 namespace find { struct Found; }
+class OverviewWnd;
 
 class PicMovieWnd : public QWidget {
     Q_OBJECT
@@ -142,6 +143,9 @@ public:
     QFrame* Line2;
     QFrame* Line3;
     QFrame* Shape1;
+    // The thumbnail overview (F4), made at its first opening and kept.
+    QPushButton* BtnOverview = nullptr;
+    OverviewWnd* overviewWnd();
 
 
 public slots:
@@ -163,6 +167,7 @@ public slots:
     void BtnImgCut_Click();
     void BtnMovieCut_Click();
     void BtnLinkServer_Click();
+    void BtnOverview_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -191,6 +196,8 @@ private:
     void buildControls();
     // Folder drops, accessible names and the Tab order.
     void prepareForDesktop();
+    void buildOverviewControls();
+    bool overviewKey(const QKeyEvent* key);  // F4
     void placeControls();
     void prefetchNeighbours(int row);
     QString imagePathOfRow(int row) const;
@@ -264,6 +271,7 @@ private:
     ServerLoginWnd* m_login = nullptr;
     ServerMovieListWnd* m_movieList = nullptr;
     FindBar* m_findBar = nullptr;
+    OverviewWnd* m_overview = nullptr;
 };
 
 } // namespace kinoleaf

@@ -27,6 +27,8 @@ QHash<QString, QRect> mainWindowLayout(QSize client) {
     QHash<QString, QRect> r;
     r[QStringLiteral("LabelLogMsg")] = twips(120, 240, 9495, 255).adjusted(0, 0, dx, 0);
     r[QStringLiteral("BtnLinkServer")] = twips(120, 120, 1335, 375);
+    // In the free space between the message line and 保存.
+    r[QStringLiteral("BtnOverview")] = twips(9720, 120, 1080, 375).translated(dx, 0);
     r[QStringLiteral("BtnSave")] = twips(10920, 120, 1095, 375).translated(dx, 0);
     r[QStringLiteral("BtnExportTj")] = twips(12120, 120, 2175, 375).translated(dx, 0);
 
