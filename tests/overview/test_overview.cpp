@@ -7,6 +7,9 @@
 #include "overview/OverviewModel.h"
 #include "overview/OverviewWnd.h"
 #include "overview/thumbnail_provider.h"
+#include "platform/aic_alpha_image.h"
+#include "platform/image_loader.h"
+#include "platform/thumbnail_cache.h"
 #include "support/test_files.h"
 
 #include <QApplication>
@@ -212,6 +215,22 @@ private slots:
         QCOMPARE(o->selectedRows(), (QList<int>{3, 4}));
         f.wnd->history()->undo();
         QCOMPARE(f.rows(), loaded);
+    }
+
+    // The main window's picture box borrows the shared cache while a page decodes.
+    void aDecodingPageShowsItsCachedThumbnail() {
+        EditorFixture f;
+        const QString dir = f.makeMovie("m", images, script);
+        f.open(dir);
+        const QString path = dir + "/c.jpg";
+        QImage thumb(128, 96, QImage::Format_RGB32);
+        thumb.fill(Qt::green);
+        QVERIFY(thumbs::writeThumbnail(path, *thumbs::fileMTime(path), thumb, thumbs::Flavor::Normal));
+        holdImageWork(true);
+        f.wnd->setSelectedRow(2);
+        const QString shown = f.wnd->PicMovieImg->quickPreviewPath();
+        holdImageWork(false);
+        QCOMPARE(shown, path);
     }
 };
 
