@@ -73,7 +73,10 @@ bool writePng(const QString& target, const QImage& image) {
 // The entry at file when it belongs to the picture at uri as of mtime. The
 // whole small PNG is read: Qt's header-only text lookup splits keys at ':'.
 std::optional<QImage> readValid(const QString& file, const QString& uri, qint64 mtime) {
-    QImageReader reader(file, "png");
+    // Most pages have no entry: no reader (and no decoder's complaint) then.
+    QFile png(file);
+    if (!png.open(QIODevice::ReadOnly)) return std::nullopt;
+    QImageReader reader(&png, "png");
     QImage image = reader.read();
     if (image.isNull() || image.text(kUriKey) != uri) return std::nullopt;
     bool ok = false;
