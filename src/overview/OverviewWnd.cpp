@@ -178,9 +178,14 @@ std::pair<int, int> OverviewView::visibleRows() const {
     if (end.isValid()) {
         last = end.row();
     } else {
-        // Tiles in the last row of the view stop short of the right edge.
-        for (int x = area.width() - 4; x > 0 && !end.isValid(); x -= 16) end = indexAt(QPoint(x, area.height() - 4));
-        last = end.isValid() ? end.row() : count - 1;
+        // The bottom edge may fall between rows of tiles, and the last row
+        // may stop short of the right edge: up to the lowest row on view,
+        // then along it from the right. Never "to the end of the movie",
+        // which would ask for every thumbnail at once.
+        int y = area.height() - 4;
+        while (y > 0 && !indexAt(QPoint(8, y)).isValid()) y -= 8;
+        for (int x = area.width() - 4; x > 0 && !end.isValid(); x -= 16) end = indexAt(QPoint(x, y));
+        if (end.isValid()) last = end.row();
     }
     return {first.row(), std::max(first.row(), last)};
 }

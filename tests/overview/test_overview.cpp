@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -215,6 +216,27 @@ private slots:
         QCOMPARE(o->selectedRows(), (QList<int>{3, 4}));
         f.wnd->history()->undo();
         QCOMPARE(f.rows(), loaded);
+    }
+
+    // Wherever the view's edges fall, only the tiles on view are asked for,
+    // never the rest of the movie.
+    void visibleRowsStayOnView() {
+        EditorFixture f;
+        f.open(f.makeMovie("m", images, script));
+        QStringList many;
+        for (int i = 0; i < 3000; ++i) many << QStringLiteral("gone%1.jpg :x").arg(i);
+        f.wnd->appendRows(many);
+        OverviewWnd* o = openOverview(f);
+        QVERIFY(o);
+        o->resize(700, 500);
+        QCoreApplication::processEvents();
+        QScrollBar* bar = o->view()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 1000);
+        for (int v = 0; v <= bar->maximum(); v += 37) {
+            bar->setValue(v);
+            const auto [first, last] = o->view()->visibleRows();
+            QVERIFY2(first >= 0 && last - first < 100, qPrintable(QStringLiteral("%1: %2..%3").arg(v).arg(first).arg(last)));
+        }
     }
 
     // The main window's picture box borrows the shared cache while a page decodes.
