@@ -7,43 +7,16 @@
 
 #include "editor/ToolWnd.h"
 
-#include <QListView>
+#include "overview/OverviewView.h"
 
 class QLabel;
 class QSlider;
 
 namespace kinoleaf {
 
-class OverviewDelegate;
 class OverviewModel;
 class PicMovieWnd;
 class ThumbnailProvider;
-
-// The grid itself: tells of plain clicks apart from Ctrl/Shift ones, and
-// turns a drop of its own pages into a move.
-class OverviewView : public QListView {
-    Q_OBJECT
-public:
-    explicit OverviewView(QWidget* parent = nullptr);
-    // The first and last rows at least partly on view; {-1, -1} for none.
-    std::pair<int, int> visibleRows() const;
-
-signals:
-    void pageChosen(int row);
-    // Drop of the selected pages: they go right after row chosen (−1: top).
-    void moveRequested(int chosen);
-    void zoomRequested(int steps);
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-
-private:
-    // Where a drop at pos puts the pages: after this row; nullopt for nowhere.
-    std::optional<int> dropAfter(QPoint pos) const;
-};
 
 class OverviewWnd : public ToolWnd {
     Q_OBJECT
