@@ -4,7 +4,7 @@
 // window on a movie of as many pages, to the count shown.
 //   bench_find [runs]
 
-#include "bench_gui.h"
+#include "script_only_editor.h"
 #include "bench_support.h"
 #include "editor/FindBar.h"
 #include "editor/MovieHistory.h"
@@ -62,16 +62,9 @@ int main(int argc, char** argv) {
     }
 
     // The window: F3 from the first page to the count on the bar.
-    QTemporaryDir tmp;
-    qputenv("XDG_STATE_HOME", tmp.filePath("state").toUtf8());
-    const QString movie = tmp.filePath("movie");
-    if (!writeScriptOnlyMovie(movie, kRows)) return 1;
-    AnsweringDialogs dialogs;  // the pages have no pictures: their boxes are answered
-    setDialogs(&dialogs);
-    PicMovieWnd wnd;
-    wnd.show();
-    wnd.FilePathList->setPath(movie);
-    wnd.FilePathList_Change();
+    ScriptOnlyEditor editor;
+    if (!editor.open(kRows, true)) return 1;
+    PicMovieWnd& wnd = *editor.wnd;
     wnd.setSelectedRow(0);
     QApplication::setActiveWindow(&wnd);  // keys go to the focused control
     QWidget* focused = QApplication::focusWidget();

@@ -4,7 +4,7 @@
 // the write made at once before a file operation.
 //   bench_journal [runs]
 
-#include "bench_gui.h"
+#include "script_only_editor.h"
 #include "bench_support.h"
 #include "editor/PicMovieWnd.h"
 #include "editor/journal_keeper.h"
@@ -28,16 +28,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
     constexpr int kRows = 10000;
-    QTemporaryDir tmp;
-    qputenv("XDG_STATE_HOME", tmp.filePath("state").toUtf8());
-    const QString movie = tmp.filePath("movie");
-    if (!writeScriptOnlyMovie(movie, kRows)) return 1;
-
-    AnsweringDialogs dialogs;
-    setDialogs(&dialogs);
-    PicMovieWnd wnd;
-    wnd.FilePathList->setPath(movie);
-    wnd.FilePathList_Change();
+    ScriptOnlyEditor editor;
+    if (!editor.open(kRows)) return 1;
+    PicMovieWnd& wnd = *editor.wnd;
+    const QString& movie = editor.movie;
     JournalKeeper* keeper = wnd.journalKeeper();
     std::printf("processor: %s\nrows journal of %d rows:\n", qPrintable(processorName()), kRows);
     Figures handOver, writing, now;

@@ -3,7 +3,7 @@
 // a day's work of 10,000 recorded changes holds.
 //   bench_undo [runs]
 
-#include "bench_gui.h"
+#include "script_only_editor.h"
 #include "bench_support.h"
 #include "editor/MovieHistory.h"
 #include "editor/PicMovieWnd.h"
@@ -36,16 +36,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
     constexpr int kRows = 10000;
-    QTemporaryDir tmp;
-    qputenv("XDG_STATE_HOME", tmp.filePath("state").toUtf8());
-    const QString movie = tmp.filePath("movie");
-    if (!writeScriptOnlyMovie(movie, kRows)) return 1;
-
-    AnsweringDialogs dialogs;  // the pages have no pictures: their boxes are answered
-    setDialogs(&dialogs);
-    PicMovieWnd wnd;
-    wnd.FilePathList->setPath(movie);
-    wnd.FilePathList_Change();
+    ScriptOnlyEditor editor;
+    if (!editor.open(kRows)) return 1;
+    PicMovieWnd& wnd = *editor.wnd;
+    QTemporaryDir& tmp = editor.tmp;
     MovieHistory* history = wnd.history();
     qint64 clock = 0;
     history->setClock([&clock] { return clock; });

@@ -98,60 +98,37 @@ void MovieHistory::noteIntroEdit(int row, const QString& before, const QString& 
     record(new IntroEditCommand(*m_wnd, row, before, after, now()));
 }
 
-void MovieHistory::undo() {
-    if (!m_stack.canUndo()) {
-        m_wnd->ShowLogMessage(QStringLiteral(">_< 没有可以撤销的修改"));
-        return;
-    }
-    const QString what = m_stack.undoText();
-    auto* command = static_cast<MovieCommand*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index() - 1)));
-    const bool clean = m_stack.isClean();
-    {
-        const Hold quiet = silence();
-        m_stack.undo();
-        keepCleanAcross(command, clean);
-        if (command->failed()) {
-            if (command->broken()) {
-                forgetBroken(*command);
-                return;
-            }
-            // Nothing changed: the step stays done.
-            command->skipNextRun();
-            m_stack.redo();
-            return;
-        }
-    }
-    // The script follows the files: saved as the rows now stand.
-    if (command->savesScript()) m_wnd->SaveScript();
-    m_wnd->ShowLogMessage(QStringLiteral(">o< 已撤销：") + what);
-    emit stepped(m_stack.isClean());
-}
+void MovieHistory::undo() { step(true); }
 
-void MovieHistory::redo() {
-    if (!m_stack.canRedo()) {
-        m_wnd->ShowLogMessage(QStringLiteral(">_< 没有可以重做的修改"));
+void MovieHistory::redo() { step(false); }
+
+void MovieHistory::step(bool back) {
+    if (back ? !m_stack.canUndo() : !m_stack.canRedo()) {
+        m_wnd->ShowLogMessage(back ? QStringLiteral(">_< 没有可以撤销的修改") : QStringLiteral(">_< 没有可以重做的修改"));
         return;
     }
-    const QString what = m_stack.redoText();
-    auto* command = static_cast<MovieCommand*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())));
+    const QString what = back ? m_stack.undoText() : m_stack.redoText();
+    auto* command = static_cast<MovieCommand*>(
+        const_cast<QUndoCommand*>(m_stack.command(back ? m_stack.index() - 1 : m_stack.index())));
     const bool clean = m_stack.isClean();
     {
         const Hold quiet = silence();
-        m_stack.redo();
+        back ? m_stack.undo() : m_stack.redo();
         keepCleanAcross(command, clean);
         if (command->failed()) {
             if (command->broken()) {
                 forgetBroken(*command);
                 return;
             }
+            // Nothing changed: the step stays where it was.
             command->skipNextRun();
-            m_stack.undo();
+            back ? m_stack.redo() : m_stack.undo();
             return;
         }
     }
     // The script follows the files: saved as the rows now stand.
     if (command->savesScript()) m_wnd->SaveScript();
-    m_wnd->ShowLogMessage(QStringLiteral(">o< 已重做：") + what);
+    m_wnd->ShowLogMessage((back ? QStringLiteral(">o< 已撤销：") : QStringLiteral(">o< 已重做：")) + what);
     emit stepped(m_stack.isClean());
 }
 

@@ -77,6 +77,8 @@ private:
     void rowsChanged();
     void forget();
     void forgetBroken(const MovieCommand& command);
+    // An undo (back) or a redo, with what the command's outcome asks for.
+    void step(bool back);
     void keepCleanAcross(const QUndoCommand* command, bool wasClean);
 
     PicMovieWnd* m_wnd;

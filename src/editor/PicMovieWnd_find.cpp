@@ -33,6 +33,20 @@ int shownPosition(const QString& raw, int rawPosition) {
     return rawPosition - int(QStringView(raw).left(rawPosition).count(u"\r\n"));
 }
 
+// The bar's text to find and its replacement, when a replacement can be
+// made: nothing to find does nothing; a replacement the script cannot hold
+// is refused with the reason.
+bool replacementAsked(const FindBar& bar, QString& needle, QString& replacement) {
+    needle = bar.needle();
+    replacement = bar.replacement();
+    if (needle.isEmpty()) return false;
+    if (const QString why = find::refusedReplacement(replacement); !why.isEmpty()) {
+        dialogs().message(why, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<bool> PicMovieWnd::handleFindKey(QKeyEvent* key, QWidget* focused) {
@@ -155,12 +169,8 @@ void PicMovieWnd::showFindMatch(const find::Found& found, bool forward) {
 
 void PicMovieWnd::replaceCurrentMatch() {
     FindBar* bar = findBar();
-    const QString needle = bar->needle(), replacement = bar->replacement();
-    if (needle.isEmpty()) return;
-    if (const QString why = find::refusedReplacement(replacement); !why.isEmpty()) {
-        dialogs().message(why, MsgIcon::Exclamation);
-        return;
-    }
+    QString needle, replacement;
+    if (!replacementAsked(*bar, needle, replacement)) return;
     // Names are never replaced: only intro matches count here.
     const find::Options options{bar->options().caseSensitive, false};
     const QStringList all = rows();
@@ -187,12 +197,8 @@ void PicMovieWnd::replaceCurrentMatch() {
 
 void PicMovieWnd::replaceAllMatches() {
     FindBar* bar = findBar();
-    const QString needle = bar->needle(), replacement = bar->replacement();
-    if (needle.isEmpty()) return;
-    if (const QString why = find::refusedReplacement(replacement); !why.isEmpty()) {
-        dialogs().message(why, MsgIcon::Exclamation);
-        return;
-    }
+    QString needle, replacement;
+    if (!replacementAsked(*bar, needle, replacement)) return;
     find::Replaced result = find::replaceAll(rows(), needle, replacement, {bar->options().caseSensitive, false});
     if (result.count == 0) {
         bar->current = {};

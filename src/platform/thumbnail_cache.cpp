@@ -107,7 +107,7 @@ QString fileUri(const QString& path) {
 
 QString cacheRoot() {
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    // The base directory specification ignores relative paths.
+    // A relative XDG_CACHE_HOME counts as unset, as desktop programs treat it.
     if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.cache");
     return QDir::cleanPath(base) + QStringLiteral("/thumbnails");
 }
